@@ -1,0 +1,82 @@
+#include "core/Game.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "core/System.h"
+#include "render/GL.h"
+#include "render/ShaderManager.h"
+#include "render/TextureManager.h"
+
+namespace {
+
+const char* const kTitle = "Vantrel 0.2";
+const int kWidth = 640;
+const int kHeight = 480;
+
+}  // namespace
+
+Game::Game() = default;
+Game::~Game() = default;
+
+bool Game::Startup()
+{
+    srand(static_cast<unsigned>(time(nullptr)));
+    printf("%s\n", kTitle);
+
+    System& system = System::Instance();
+    if (!system.OpenWindow(kTitle, kWidth, kHeight, 4, true))
+        return false;
+    const bool graphics = system.InitGraphics();
+    // Without a current GL context that has shader objects nothing later can
+    // work; only missing framebuffer objects are something the game adapts to.
+    if (!graphics && !(GLEW_ARB_fragment_shader && GLEW_ARB_vertex_shader))
+        return false;
+
+    framebufferObjects = GLEW_EXT_framebuffer_object;
+    if (framebufferObjects) {
+        system.GetTextureManager()->CreateRenderTarget(0, 4, kWidth, kHeight);
+        system.GetTextureManager()->CreateRenderTarget(1, 2, kWidth, kHeight);
+    }
+    printf("\n");
+    system.GetShaderManager()->LoadDirectory("data/shaders/");
+    printf("\n");
+    system.GetTextureManager()->LoadDirectory("data/textures/");
+    printf("\n");
+
+    printf("\n");
+    if (!framebufferObjects)
+        printf("No FBO support means no bloom or cool shockwave effect :(\n");
+    fflush(stdout);
+    return true;
+}
+
+float Game::RunFrame()
+{
+    System& system = System::Instance();
+    const float dt = system.FrameTime();
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    system.SwapBuffers();
+    return dt;
+}
+
+void Game::Loop()
+{
+    while (System::Instance().IsRunning())
+        RunFrame();
+}
+
+void Game::Teardown()
+{
+}
+
+int Game::Run()
+{
+    if (!Startup())
+        return 1;
+    Loop();
+    Teardown();
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The spine of the program: start-up in a fixed order, one frame after another
+// until the window is closed, then teardown. core/Main.cpp only runs it; tests
+// drive its steps one by one.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Game {
+public:
+    Game();
+    virtual ~Game();
+
+    // Seeds the random generator, prints the banner, opens the window and
+    // loads every resource and the level. Returns false when there is no
+    // window, no GL extension loader or no shader support: nothing can run then.
+    bool Startup();
+    // One frame: time step, draw, updates, swap. Returns the time step used.
+    float RunFrame();
+    // Frames until the window is closed.
+    void Loop();
+    // Deletes what Startup created, in its fixed order.
+    void Teardown();
+
+    // Start-up, the loop and teardown. Returns the process exit status.
+    int Run();
+
+    bool HasFramebufferObjects() const { return framebufferObjects; }
+    // What Teardown deleted, in order; tests read it.
+    const std::vector<std::string>& GetTeardownLog() const { return teardownLog; }
+
+private:
+    bool framebufferObjects = false;
+    std::vector<std::string> teardownLog;
+};

@@ -1,0 +1,7 @@
+#include "core/GlobalInfo.h"
+
+GlobalInfo& GlobalInfo::Instance()
+{
+    static GlobalInfo instance;
+    return instance;
+}

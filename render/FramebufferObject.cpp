@@ -1,0 +1,91 @@
+#include "render/FramebufferObject.h"
+
+#include <cstdio>
+
+#include "render/GL.h"
+
+FramebufferObject::FramebufferObject(int count_, int width, int height)
+{
+    count = count_ > kMaxTextures ? kMaxTextures : (count_ < 0 ? 0 : count_);
+    textures.resize(static_cast<size_t>(count));
+
+    for (int i = 0; i < count; ++i) {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        textures[static_cast<size_t>(i)].Set(name, width, height);
+    }
+
+    glGenFramebuffersEXT(1, &framebuffer);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+    glGenRenderbuffersEXT(1, &depthBuffer);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
+
+    for (int i = count - 1; i >= 0; --i)
+        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT + i, GL_TEXTURE_2D,
+                                  textures[static_cast<size_t>(i)].GetId(), 0);
+    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, depthBuffer);
+
+    GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+    if (status != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        printf("Failed to create FBO (%d, %dx%d): \n", count, width, height);
+        const char* text = StatusText(status);
+        if (text)
+            printf("%s\n", text);
+        else
+            printf("Unknown error %x\n", status);
+    }
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+FramebufferObject::~FramebufferObject()
+{
+    // Tests and tools may outlive the context; only free names while one exists.
+    if (!glDeleteFramebuffersEXT)
+        return;
+    for (Texture& texture : textures)
+        texture.Release();
+    glDeleteRenderbuffersEXT(1, &depthBuffer);
+    glDeleteFramebuffersEXT(1, &framebuffer);
+}
+
+const char* FramebufferObject::StatusText(unsigned int status)
+{
+    switch (status) {
+    case GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT: return "GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT";
+    case GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT_EXT: return "GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT_EXT";
+    case GL_FRAMEBUFFER_INCOMPLETE_DIMENSIONS_EXT: return "GL_FRAMEBUFFER_INCOMPLETE_DIMENSIONS_EXT";
+    case GL_FRAMEBUFFER_INCOMPLETE_FORMATS_EXT: return "GL_FRAMEBUFFER_INCOMPLETE_FORMATS_EXT";
+    case GL_FRAMEBUFFER_INCOMPLETE_DRAW_BUFFER_EXT: return "GL_FRAMEBUFFER_INCOMPLETE_DRAW_BUFFER_EXT";
+    case GL_FRAMEBUFFER_INCOMPLETE_READ_BUFFER_EXT: return "GL_FRAMEBUFFER_INCOMPLETE_READ_BUFFER_EXT";
+    case GL_FRAMEBUFFER_UNSUPPORTED_EXT: return "GL_FRAMEBUFFER_UNSUPPORTED_EXT";
+    default: return nullptr;
+    }
+}
+
+void FramebufferObject::Bind(int attachment) const
+{
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+    if (attachment >= 0 && attachment < kMaxTextures)
+        glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT + attachment);
+    else
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void FramebufferObject::Unbind()
+{
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+}
+
+Texture* FramebufferObject::GetTexture(int i)
+{
+    if (i < 0 || i >= count)
+        return nullptr;
+    return &textures[static_cast<size_t>(i)];
+}

@@ -1,0 +1,37 @@
+// An off-screen render target: one framebuffer object with up to six RGBA8
+// colour textures of one size (attachments 0..count-1) and a shared depth
+// renderbuffer. Made only by the TextureManager. Drawing goes to one colour
+// attachment at a time; Bind(-1) or Bind(6) draws to the window instead.
+#pragma once
+
+#include <vector>
+
+#include "render/Texture.h"
+
+class FramebufferObject {
+public:
+    static constexpr int kMaxTextures = 6;
+
+    // Never fails outward: an incomplete framebuffer is reported on stdout.
+    // Leaves framebuffer 0 bound. Needs a GL context.
+    FramebufferObject(int count, int width, int height);
+    // Frees the GL names too: a target replaced in its slot would otherwise
+    // leak its textures for the rest of the run.
+    virtual ~FramebufferObject();
+
+    void Bind(int attachment) const;
+    static void Unbind();
+    // Null outside 0..count-1.
+    Texture* GetTexture(int i);
+    int GetCount() const { return count; }
+    unsigned int GetFramebuffer() const { return framebuffer; }
+
+    // The report for a framebuffer status other than complete.
+    static const char* StatusText(unsigned int status);
+
+private:
+    std::vector<Texture> textures;
+    int count = 0;
+    unsigned int framebuffer = 0;
+    unsigned int depthBuffer = 0;
+};

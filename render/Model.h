@@ -1,0 +1,61 @@
+// A scene node holding one indexed triangle mesh in client-side arrays, drawn
+// with one glDrawElements call. Filled from a small OBJ subset (LoadObj) or by
+// the terrain builder. Carries a shader, its parameters and up to four
+// textures, none of them owned; binds them around its draw.
+// Tangents arrive in shaders as texture coordinate set 1, bitangents as set 2.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scene/SceneNode.h"
+
+class Shader;
+class ShaderParameters;
+class Texture;
+
+class Model : public SceneNode {
+public:
+    Model() = default;
+    ~Model() override = default;
+
+    // Reads an OBJ file and builds every array. An unreadable file leaves the
+    // model empty; a malformed one is refused with a console line naming the
+    // file and line, also leaving it empty.
+    void LoadObj(const std::string& path);
+
+    void Draw() override;
+
+    void SetShader(Shader* s) { shader = s; }
+    Shader* GetShader() const { return shader; }
+    void SetShaderParameters(ShaderParameters* p) { shaderParameters = p; }
+    ShaderParameters* GetShaderParameters() const { return shaderParameters; }
+    // Slot 0 to 3; other slots are ignored.
+    void SetTexture(Texture* texture, int slot);
+    Texture* GetTexture(int slot) const;
+
+    int GetTriangleCount() const { return triangleCount; }
+    bool HasTexCoords() const { return hasTexCoords; }
+    int GetVertexCount() const { return static_cast<int>(positions.size() / 3); }
+    const std::vector<float>& GetPositions() const { return positions; }
+    const std::vector<float>& GetNormals() const { return normals; }
+    const std::vector<float>& GetTexCoords() const { return texCoords; }
+    const std::vector<float>& GetTangents() const { return tangents; }
+    const std::vector<float>& GetBitangents() const { return bitangents; }
+    const std::vector<uint32_t>& GetIndices() const { return indices; }
+
+protected:
+    int triangleCount = 0;
+    bool hasTexCoords = false;
+    std::vector<float> positions;
+    std::vector<float> normals;
+    std::vector<float> texCoords;
+    std::vector<uint32_t> indices;
+    std::vector<float> tangents;
+    std::vector<float> bitangents;
+    Shader* shader = nullptr;
+    ShaderParameters* shaderParameters = nullptr;
+    std::array<Texture*, 4> textures{};
+};

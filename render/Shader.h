@@ -1,0 +1,36 @@
+// One GLSL program built from one `.shdr` file, which carries a vertex and a
+// fragment shader split by "[vertex]" and "[fragment]" header lines. Built only
+// by the ShaderManager; the manager calls Release before deleting it.
+// Use: bind textures, Bind, SetParameters, draw, unbind textures, Unbind.
+#pragma once
+
+#include <string>
+
+class ShaderParameters;
+
+class Shader {
+public:
+    // Compiles and links the file; prints exactly one line, either the
+    // "GLSL Info" line or "Could not load". Needs a GL context.
+    explicit Shader(const std::string& path);
+    virtual ~Shader() = default;
+
+    void Bind() const;
+    static void Unbind();
+    void SetParameters(const ShaderParameters& parameters) const;
+    // Detaches and deletes the two shader objects.
+    void Release();
+
+    unsigned int GetProgram() const { return program; }
+
+    // Splits a shader file into its two sources. Returns false when the file
+    // cannot be opened (the strings are then left untouched). No GL needed.
+    static bool ReadSource(const std::string& path, std::string& vertex, std::string& fragment);
+    // The same splitting over text already in memory.
+    static void SplitSource(const std::string& text, std::string& vertex, std::string& fragment);
+
+private:
+    unsigned int program = 0;
+    unsigned int fragmentShader = 0;
+    unsigned int vertexShader = 0;
+};

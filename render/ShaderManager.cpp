@@ -1,0 +1,41 @@
+#include "render/ShaderManager.h"
+
+#include <cstdio>
+
+#include "render/Directory.h"
+#include "render/Shader.h"
+
+ShaderManager::ShaderManager() = default;
+
+ShaderManager::~ShaderManager()
+{
+    Clear();
+}
+
+void ShaderManager::LoadDirectory(const std::string& directory)
+{
+    printf("Loading shaders...\n");
+    for (const std::string& name : ListFilesWithExtension(directory, ".shdr")) {
+        auto shader = std::make_unique<Shader>(directory + name);
+        shaders.push_back({name, std::move(shader)});
+    }
+}
+
+Shader* ShaderManager::GetShader(const std::string& name)
+{
+    for (const Entry& entry : shaders) {
+        if (entry.name == name)
+            return entry.shader.get();
+    }
+    // Drawing goes on without the shader; one line tells the modder why.
+    if (reportedMissing.insert(name).second)
+        printf("  Missing shader %s\n", name.c_str());
+    return nullptr;
+}
+
+void ShaderManager::Clear()
+{
+    for (Entry& entry : shaders)
+        entry.shader->Release();
+    shaders.clear();
+}

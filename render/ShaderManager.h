@@ -1,0 +1,33 @@
+// Loads every `.shdr` file of a directory once and hands the shaders out by
+// bare file name ("bloom.shdr", exact and case-sensitive). Owned by the System;
+// its destructor releases every shader, so it must go while the GL context lives.
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class Shader;
+
+class ShaderManager {
+public:
+    ShaderManager();
+    virtual ~ShaderManager();
+
+    // `directory` ends in "/". Needs a GL context.
+    void LoadDirectory(const std::string& directory);
+    // Null when no shader of that name was loaded; says so once per name.
+    Shader* GetShader(const std::string& name);
+    void Clear();
+
+    size_t Count() const { return shaders.size(); }
+
+private:
+    struct Entry {
+        std::string name;
+        std::unique_ptr<Shader> shader;
+    };
+    std::vector<Entry> shaders;
+    std::set<std::string> reportedMissing;
+};

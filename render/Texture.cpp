@@ -1,0 +1,135 @@
+#include "render/Texture.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "render/GL.h"
+#include "render/png/Png.h"
+
+namespace {
+
+int ClampUnit(int unit)
+{
+    return (unit >= 0 && unit <= 3) ? unit : 0;
+}
+
+GLenum FormatFor(int channels)
+{
+    switch (channels) {
+    case 1: return GL_LUMINANCE;
+    case 2: return GL_LUMINANCE_ALPHA;
+    case 3: return GL_RGB;
+    default: return GL_RGBA;
+    }
+}
+
+}  // namespace
+
+Texture::Texture(unsigned int id_, int width_, int height_) : id(id_), width(width_), height(height_) {}
+
+int Texture::Decode(const std::string& path, TextureImage& image)
+{
+    image = TextureImage();
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    int result = png_open_path(&png, path.c_str());
+    if (result != PNG_OK) {
+        if (png.stream)
+            png_close_path(&png);
+        return result;
+    }
+    std::vector<uint8_t> decoded(PngOutputSize(&png));
+    result = png_decode(&png, decoded.data());
+    png_close_path(&png);
+    if (result != PNG_OK)
+        return result;
+
+    const int channels = png.bytesPerPixel / (png.depth / 8);
+    const int sampleBytes = png.depth / 8;  // 16-bit samples keep their high byte
+    const size_t w = png.width, h = png.height;
+    const size_t srcRow = w * png.bytesPerPixel;
+    const size_t dstRow = w * static_cast<size_t>(channels);
+    image.width = static_cast<int>(w);
+    image.height = static_cast<int>(h);
+    image.channels = channels;
+    image.pixels.resize(dstRow * h);
+    // The PNG's top row becomes the last row of the texture, so the image
+    // shows upright with t = 1 at its top.
+    for (size_t row = 0; row < h; ++row) {
+        const uint8_t* src = decoded.data() + (h - 1 - row) * srcRow;
+        uint8_t* dst = image.pixels.data() + row * dstRow;
+        for (size_t i = 0; i < dstRow; ++i)
+            dst[i] = src[i * sampleBytes];
+    }
+    return PNG_OK;
+}
+
+TextureImage Texture::Placeholder()
+{
+    TextureImage image;
+    image.width = image.height = 8;
+    image.channels = 4;
+    image.pixels.resize(8 * 8 * 4);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            uint8_t* p = &image.pixels[(y * 8 + x) * 4];
+            bool magenta = ((x / 2) + (y / 2)) % 2 == 0;
+            p[0] = magenta ? 255 : 0;
+            p[1] = 0;
+            p[2] = magenta ? 255 : 0;
+            p[3] = 255;
+        }
+    }
+    return image;
+}
+
+Texture::Texture(const std::string& path)
+{
+    TextureImage image;
+    int result = Decode(path, image);
+    if (result != PNG_OK) {
+        printf("  Could not decode %s (PNG error %d), using a placeholder\n", path.c_str(), result);
+        image = Placeholder();
+    }
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // Rows are tightly packed; RGB rows need not be a multiple of 4 bytes.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLenum format = FormatFor(image.channels);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), image.width, image.height, 0, format,
+                 GL_UNSIGNED_BYTE, image.pixels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    Set(name, image.width, image.height);
+}
+
+void Texture::Release()
+{
+    if (id) {
+        glDeleteTextures(1, &id);
+        id = 0;
+    }
+}
+
+void Texture::Set(unsigned int id_, int width_, int height_)
+{
+    id = id_;
+    width = width_;
+    height = height_;
+}
+
+void Texture::Bind(int unit) const
+{
+    glActiveTextureARB(GL_TEXTURE0_ARB + ClampUnit(unit));
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, id);
+}
+
+void Texture::Unbind(int unit)
+{
+    glActiveTextureARB(GL_TEXTURE0_ARB + ClampUnit(unit));
+    glDisable(GL_TEXTURE_2D);
+}

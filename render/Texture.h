@@ -1,0 +1,47 @@
+// One 2D GL texture with its size: decoded from a PNG file and uploaded, or
+// wrapped around a texture that a FramebufferObject made. The owner calls
+// Release before deleting; the destructor leaves the GL name alone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Pixels ready for upload: 8 bits per sample, rows bottom-up (so t = 1 is the
+// image's top row), `channels` of 1 (grey), 2 (grey, alpha), 3 (RGB) or 4 (RGBA).
+struct TextureImage {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    std::vector<uint8_t> pixels;
+};
+
+class Texture {
+public:
+    explicit Texture(unsigned int id = 0, int width = 0, int height = 0);
+    // Decodes and uploads the PNG; an undecodable file becomes a small
+    // checkerboard and one console line names it. Needs a GL context.
+    explicit Texture(const std::string& path);
+    virtual ~Texture() = default;
+    virtual void Release();
+
+    void Set(unsigned int id, int width, int height);
+    // Units 0 to 3; anything else means unit 0. Leaves the unit active.
+    void Bind(int unit) const;
+    static void Unbind(int unit);
+
+    unsigned int GetId() const { return id; }
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
+
+    // Decodes a PNG file into upload-ready pixels. Returns the reader's result
+    // code (0 on success); on failure `image` is left empty. No GL needed.
+    static int Decode(const std::string& path, TextureImage& image);
+    // The visible stand-in for an image that cannot be decoded.
+    static TextureImage Placeholder();
+
+private:
+    unsigned int id = 0;
+    int width = 0;
+    int height = 0;
+};

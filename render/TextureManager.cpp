@@ -1,0 +1,64 @@
+#include "render/TextureManager.h"
+
+#include <cstdio>
+
+#include "render/Directory.h"
+#include "render/FramebufferObject.h"
+#include "render/Texture.h"
+#include "render/png/Png.h"
+
+TextureManager::TextureManager()
+{
+    png_set_allocator(nullptr, nullptr);
+}
+
+TextureManager::~TextureManager()
+{
+    Clear();
+    for (auto& target : renderTargets)
+        target.reset();
+}
+
+void TextureManager::LoadDirectory(const std::string& directory)
+{
+    printf("Loading textures...\n");
+    for (const std::string& name : ListFilesWithExtension(directory, ".png")) {
+        auto texture = std::make_unique<Texture>(directory + name);
+        textures.push_back({name, std::move(texture)});
+        printf("  %s%s\n", directory.c_str(), name.c_str());
+    }
+}
+
+Texture* TextureManager::GetTexture(const std::string& name)
+{
+    for (const Entry& entry : textures) {
+        if (entry.name == name)
+            return entry.texture.get();
+    }
+    // Drawing goes on without the texture; one line tells the modder why.
+    if (reportedMissing.insert(name).second)
+        printf("  Missing texture %s\n", name.c_str());
+    return nullptr;
+}
+
+void TextureManager::Clear()
+{
+    for (Entry& entry : textures)
+        entry.texture->Release();
+    textures.clear();
+}
+
+void TextureManager::CreateRenderTarget(int slot, int count, int width, int height)
+{
+    if (slot < 0 || slot >= kRenderTargetSlots)
+        return;
+    renderTargets[slot].reset();
+    renderTargets[slot] = std::make_unique<FramebufferObject>(count, width, height);
+}
+
+FramebufferObject* TextureManager::GetRenderTarget(int slot) const
+{
+    if (slot < 0 || slot >= kRenderTargetSlots)
+        return nullptr;
+    return renderTargets[slot].get();
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs every test: the logic tests, the GL tests under Xvfb with Mesa's software
+# renderer, the fuzz corpora replays, and all of it again built with
+# AddressSanitizer + UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+./tools/install-deps.sh
+
+jobs=$(nproc)
+export LIBGL_ALWAYS_SOFTWARE=1
+# Mesa and the X libraries keep allocations until exit; only our leaks matter.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+run_ctest() {
+  local dir=$1
+  if [ -n "${DISPLAY:-}" ]; then
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+  else
+    xvfb-run -a -s "-screen 0 1024x768x24" ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+  fi
+}
+
+status=0
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+echo "== Tests =="
+run_ctest build || status=1
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+echo "== Tests with AddressSanitizer + UndefinedBehaviorSanitizer =="
+run_ctest build-asan || status=1
+
+exit $status

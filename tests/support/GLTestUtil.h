@@ -1,0 +1,15 @@
+// Helpers for GL tests: reading pixels back and checking the GL state contract
+// that every drawing pass must restore.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+using Rgba = std::array<uint8_t, 4>;
+
+// The pixel at window (x, y), y counted from the bottom as GL does.
+Rgba ReadPixel(int x, int y);
+// Resets the start-up GL state and matrices between tests.
+void ResetGLState();
+// True when each channel differs by at most `tolerance`.
+bool Near(const Rgba& a, const Rgba& b, int tolerance = 2);
