@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "core/System.h"
+#include "render/GL.h"
+#include "render/Shader.h"
+#include "render/ShaderManager.h"
+#include "render/ShaderParameters.h"
+#include "tests/support/GLTestUtil.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+const char* const kColourShader =
+    "[vertex]\n"
+    "void main() { gl_Position = ftransform(); }\n"
+    "[fragment]\n"
+    "uniform int red;\n"
+    "uniform float green;\n"
+    "void main() { gl_FragColor = vec4(float(red), green, 0.0, 1.0); }\n";
+
+void DrawFullWindowQuad()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glBegin(GL_QUADS);
+    glVertex2f(-1, -1);
+    glVertex2f(1, -1);
+    glVertex2f(1, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+TEST(ShaderGL, LoadedShaderDrawsWithItsParameters)
+{
+    ResetGLState();
+    TempDir dir;
+    dir.Write("colour.shdr", kColourShader);
+    ShaderManager manager;
+    std::string out = CaptureStdout([&] { manager.LoadDirectory(dir.Path()); });
+    EXPECT_EQ(out, "Loading shaders...\n  " + dir.Path() + "colour.shdr : GLSL Info: \n");
+
+    Shader* shader = manager.GetShader("colour.shdr");
+    ASSERT_NE(shader, nullptr);
+    ASSERT_NE(shader->GetProgram(), 0u);
+    ShaderParameters parameters;
+    parameters.SetInt("red", 1);
+    parameters.SetFloat("green", 0.5f);
+    parameters.SetFloat("notInTheProgram", 3.0f);  // location -1 is ignored
+
+    shader->Bind();
+    shader->SetParameters(parameters);
+    DrawFullWindowQuad();
+    Shader::Unbind();
+
+    EXPECT_TRUE(Near(ReadPixel(320, 240), Rgba{255, 128, 0, 255}));
+    GLint current = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(current, 0);
+}
+
+TEST(ShaderGL, LookupsAreExactAndMissingNamesAreReportedOnce)
+{
+    TempDir dir;
+    dir.Write("bloom.shdr", kColourShader);
+    ShaderManager manager;
+    CaptureStdout([&] { manager.LoadDirectory(dir.Path()); });
+
+    EXPECT_NE(manager.GetShader("bloom.shdr"), nullptr);
+    std::string out = CaptureStdout([&] {
+        EXPECT_EQ(manager.GetShader("bloom"), nullptr);
+        EXPECT_EQ(manager.GetShader("Bloom.shdr"), nullptr);
+        EXPECT_EQ(manager.GetShader("bloom"), nullptr);
+    });
+    EXPECT_EQ(out, "  Missing shader bloom\n  Missing shader Bloom.shdr\n");
+
+    // A second load of the same directory appends; lookups keep the first.
+    Shader* first = manager.GetShader("bloom.shdr");
+    CaptureStdout([&] { manager.LoadDirectory(dir.Path()); });
+    EXPECT_EQ(manager.Count(), 2u);
+    EXPECT_EQ(manager.GetShader("bloom.shdr"), first);
+}
+
+TEST(ShaderGL, CompileErrorsReachTheInfoLine)
+{
+    TempDir dir;
+    dir.Write("broken.shdr", "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
+                             "[fragment]\nvoid main() { gl_FragColor = undefinedThing; }\n");
+    ShaderManager manager;
+    std::string out = CaptureStdout([&] { manager.LoadDirectory(dir.Path()); });
+    EXPECT_NE(out.find("broken.shdr : GLSL Info: "), std::string::npos);
+    EXPECT_NE(out.find("undefinedThing"), std::string::npos) << out;
+    // Still in service, as the game expects.
+    EXPECT_NE(manager.GetShader("broken.shdr"), nullptr);
+}
+
+TEST(ShaderGL, EmptyDirectoryPrintsOnlyTheHeading)
+{
+    TempDir dir;
+    ShaderManager manager;
+    EXPECT_EQ(CaptureStdout([&] { manager.LoadDirectory(dir.Path()); }), "Loading shaders...\n");
+    EXPECT_EQ(manager.Count(), 0u);
+}
+
+}  // namespace
