@@ -24,7 +24,7 @@ constexpr uint32_t maxChunkLength = 0x7fffffffu;
 // lying chunk length never makes us allocate more than this for it.
 constexpr size_t maxChunkPiece = size_t(64) << 10;
 
-static_assert(PNG_MAX_DATA + PNG_MAX_DIMENSION <= 0xffffffffu, "zlib counts output in 32 bits");
+static_assert(PNG_MAX_DATA <= 0xffffffffu, "zlib counts its output in 32 bits");
 
 uint32_t BigEndian32(const uint8_t* bytes)
 {
@@ -632,7 +632,7 @@ size_t PngReadMemory(void* buffer, size_t size, size_t count, void* stream)
         return 0;
     size_t available = memory->position < memory->size ? memory->size - memory->position : 0;
     size_t items = available / size < count ? available / size : count;
-    if (buffer)
+    if (buffer && items > 0)
         std::memcpy(buffer, memory->data + memory->position, items * size);
     // A skip past the end moves to the end: later reads come up short.
     memory->position += (items < count) ? available : items * size;
