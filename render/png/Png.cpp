@@ -5,6 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#define PNG_PIXEL_SIMD 1
+#endif
+
 namespace {
 
 png_alloc_function allocateFunction = std::malloc;
@@ -19,7 +24,7 @@ constexpr uint32_t maxChunkLength = 0x7fffffffu;
 // lying chunk length never makes us allocate more than this for it.
 constexpr size_t maxChunkPiece = size_t(64) << 10;
 
-static_assert(PNG_MAX_DATA + PNG_MAX_DIMENSION <= 0xffffffffu, "zlib counts output in 32 bits");
+static_assert(PNG_MAX_DATA <= 0xffffffffu, "zlib counts its output in 32 bits");
 
 uint32_t BigEndian32(const uint8_t* bytes)
 {
@@ -297,6 +302,139 @@ void FilterPaeth(const uint8_t* __restrict in, uint8_t* __restrict out, const ui
         out[i] = uint8_t(in[i] + PaethPredictor(out[i - B], prev[i], prev[i - B]));
 }
 
+#ifdef PNG_PIXEL_SIMD
+// For pixels of 3 bytes and more the left-to-right dependency is per pixel,
+// so a whole pixel goes through one SSE register at a time.
+//
+// Every pixel but a row's last is moved with one load or store of 4 or 8
+// bytes, which for 3- and 6-byte pixels also carries the next pixel's first
+// bytes: those lanes are ignored and rewritten by the next pixel's store. The
+// last pixel is moved with loads and stores of its exact size, so nothing
+// outside the row is touched.
+inline uint16_t Load16(const uint8_t* p)
+{
+    uint16_t value;
+    std::memcpy(&value, p, 2);
+    return value;
+}
+
+inline uint32_t Load32(const uint8_t* p)
+{
+    uint32_t value;
+    std::memcpy(&value, p, 4);
+    return value;
+}
+
+template <size_t B>
+inline __m128i LoadWide(const uint8_t* p)
+{
+    if constexpr (B <= 4)
+        return _mm_cvtsi32_si128(int(Load32(p)));
+    else
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+}
+
+template <size_t B>
+inline void StoreWide(uint8_t* p, __m128i pixel)
+{
+    if constexpr (B <= 4) {
+        uint32_t bits = uint32_t(_mm_cvtsi128_si32(pixel));
+        std::memcpy(p, &bits, 4);
+    } else {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), pixel);
+    }
+}
+
+// Exact-size moves assemble the bytes in general registers; assembling them
+// in memory would stall on store forwarding.
+template <size_t B>
+inline __m128i LoadExact(const uint8_t* p)
+{
+    if constexpr (B == 3)
+        return _mm_cvtsi32_si128(int(Load16(p) | (uint32_t(p[2]) << 16)));
+    else if constexpr (B == 6)
+        return _mm_cvtsi64_si128(static_cast<long long>(Load32(p) | (uint64_t(Load16(p + 4)) << 32)));
+    else
+        return LoadWide<B>(p);
+}
+
+template <size_t B>
+inline void StoreExact(uint8_t* p, __m128i pixel)
+{
+    if constexpr (B == 3) {
+        uint32_t bits = uint32_t(_mm_cvtsi128_si32(pixel));
+        uint16_t low = uint16_t(bits);
+        std::memcpy(p, &low, 2);
+        p[2] = uint8_t(bits >> 16);
+    } else if constexpr (B == 6) {
+        uint64_t bits = uint64_t(_mm_cvtsi128_si64(pixel));
+        uint32_t low = uint32_t(bits);
+        uint16_t high = uint16_t(bits >> 32);
+        std::memcpy(p, &low, 4);
+        std::memcpy(p + 4, &high, 2);
+    } else {
+        StoreWide<B>(p, pixel);
+    }
+}
+
+// Runs `step(filtered pixel, pixel above)` over the row, left to right; the
+// step keeps its own left-hand state. `prev` is null when the filter has no
+// use for the row above.
+template <size_t B, typename Step>
+inline void ForEachPixel(const uint8_t* in, uint8_t* out, const uint8_t* prev, size_t n, Step step)
+{
+    const size_t last = n - B;
+    for (size_t i = 0; i < last; i += B)
+        StoreWide<B>(out + i, step(LoadWide<B>(in + i), prev ? LoadWide<B>(prev + i) : __m128i()));
+    StoreExact<B>(out + last, step(LoadExact<B>(in + last), prev ? LoadExact<B>(prev + last) : __m128i()));
+}
+
+template <size_t B>
+void FilterSubPixels(const uint8_t* in, uint8_t* out, const uint8_t*, size_t n)
+{
+    __m128i left = _mm_setzero_si128();
+    ForEachPixel<B>(in, out, nullptr, n, [&](__m128i pixel, __m128i) { return left = _mm_add_epi8(pixel, left); });
+}
+
+template <size_t B>
+void FilterAveragePixels(const uint8_t* in, uint8_t* out, const uint8_t* prev, size_t n)
+{
+    const __m128i ones = _mm_set1_epi8(1);
+    __m128i left = _mm_setzero_si128();
+    ForEachPixel<B>(in, out, prev, n, [&](__m128i pixel, __m128i up) {
+        // The rounding-up average minus the dropped half is floor((l + u) / 2).
+        __m128i roundedUp = _mm_add_epi8(pixel, _mm_avg_epu8(left, up));
+        return left = _mm_sub_epi8(roundedUp, _mm_and_si128(_mm_xor_si128(left, up), ones));
+    });
+}
+
+template <size_t B>
+void FilterPaethPixels(const uint8_t* in, uint8_t* out, const uint8_t* prev, size_t n)
+{
+    // 16-bit lanes hold the signed distances. With left and upper-left zero
+    // the first pixel's predictor comes out as up, as it must.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i left = zero, upperLeft = zero;
+    ForEachPixel<B>(in, out, prev, n, [&](__m128i pixel, __m128i upBytes) {
+        __m128i up = _mm_unpacklo_epi8(upBytes, zero);
+        __m128i upMinusCorner = _mm_sub_epi16(up, upperLeft);
+        __m128i leftMinusCorner = _mm_sub_epi16(left, upperLeft);
+        __m128i sum = _mm_add_epi16(upMinusCorner, leftMinusCorner);
+        __m128i pa = _mm_max_epi16(upMinusCorner, _mm_sub_epi16(zero, upMinusCorner));
+        __m128i pb = _mm_max_epi16(leftMinusCorner, _mm_sub_epi16(zero, leftMinusCorner));
+        __m128i pc = _mm_max_epi16(sum, _mm_sub_epi16(zero, sum));
+        __m128i takeCorner = _mm_cmpgt_epi16(pb, pc);
+        __m128i upOrCorner = _mm_or_si128(_mm_andnot_si128(takeCorner, up), _mm_and_si128(takeCorner, upperLeft));
+        __m128i notLeft = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+        __m128i predictor = _mm_or_si128(_mm_andnot_si128(notLeft, left), _mm_and_si128(notLeft, upOrCorner));
+        __m128i result = _mm_add_epi8(pixel, _mm_packus_epi16(predictor, predictor));
+        left = _mm_unpacklo_epi8(result, zero);
+        upperLeft = up;
+        return result;
+    });
+}
+#endif
+
 // Per bytes-per-pixel: the five filters for the first row (no row above) and
 // for every other row. On the first row Up is a copy and Paeth is Sub.
 struct FilterSet {
@@ -307,6 +445,12 @@ struct FilterSet {
 template <size_t B>
 constexpr FilterSet MakeFilterSet()
 {
+#ifdef PNG_PIXEL_SIMD
+    if constexpr (B >= 3) {
+        return {{FilterNone, FilterSubPixels<B>, FilterNone, FilterAverageFirst<B>, FilterSubPixels<B>},
+                {FilterNone, FilterSubPixels<B>, FilterUp, FilterAveragePixels<B>, FilterPaethPixels<B>}};
+    }
+#endif
     return {{FilterNone, FilterSub<B>, FilterNone, FilterAverageFirst<B>, FilterSub<B>},
             {FilterNone, FilterSub<B>, FilterUp, FilterAverage<B>, FilterPaeth<B>}};
 }
@@ -488,7 +632,7 @@ size_t PngReadMemory(void* buffer, size_t size, size_t count, void* stream)
         return 0;
     size_t available = memory->position < memory->size ? memory->size - memory->position : 0;
     size_t items = available / size < count ? available / size : count;
-    if (buffer)
+    if (buffer && items > 0)
         std::memcpy(buffer, memory->data + memory->position, items * size);
     // A skip past the end moves to the end: later reads come up short.
     memory->position += (items < count) ? available : items * size;
