@@ -170,6 +170,10 @@ void Board::DrawGround()
 
 void Board::Draw()
 {
+    // Untextured, the strip would be an opaque slab over the whole play
+    // field; without "fg.png" (already reported as missing) it is left out.
+    if (!fgTexture)
+        return;
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     const float length = 2.0f * static_cast<float>(GlobalInfo::Instance().GetLevelLength());
     const float repeat = static_cast<float>(ForegroundRepeat(GlobalInfo::Instance().GetLevelLength()));
@@ -178,8 +182,7 @@ void Board::Draw()
 
     glPushMatrix();
     glTranslatef(-view.x, 0.0f, -view.y);
-    if (fgTexture)
-        fgTexture->Bind(0);
+    fgTexture->Bind(0);
     glColor3f(1.0f, 1.0f, 1.0f);
     glBegin(GL_QUADS);
     glTexCoord2f(1.0f, repeat);
@@ -191,7 +194,6 @@ void Board::Draw()
     glTexCoord2f(0.0f, repeat);
     glVertex3f(w, y, 0.0f);
     glEnd();
-    if (fgTexture)
-        Texture::Unbind(0);
+    Texture::Unbind(0);
     glPopMatrix();
 }

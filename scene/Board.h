@@ -45,7 +45,7 @@ public:
 
     // Backdrop and visible terrain chunks.
     void DrawGround();
-    // The foreground strip.
+    // The foreground strip; nothing when "fg.png" is missing.
     void Draw() override;
 
     // Cuts the grid into chunks: H / 50 chunks of 51 rows each (50 rows and
