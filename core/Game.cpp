@@ -8,6 +8,8 @@
 #include "render/GL.h"
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
+#include "scene/PlayerCamera.h"
+#include "scene/World.h"
 
 namespace {
 
@@ -45,6 +47,11 @@ bool Game::Startup()
     system.GetTextureManager()->LoadDirectory("data/textures/");
     printf("\n");
 
+    camera = std::make_unique<PlayerCamera>(1000.0f);
+    world = std::make_unique<World>();
+    world->LoadLevel("data/levels/Level1.txt");
+    // Reads the player through GlobalInfo, so only after the world exists.
+    camera->StartAtPlayer();
     printf("\n");
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
@@ -58,6 +65,13 @@ float Game::RunFrame()
     const float dt = system.FrameTime();
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (camera && world)
+        camera->RenderFrame(world.get(), nullptr);
+    // Drawing first, then updates: a frame shows the previous frame's state.
+    if (world)
+        world->UpdateTree(dt);
+    if (camera)
+        camera->Update(dt);
     system.SwapBuffers();
     return dt;
 }
@@ -70,6 +84,14 @@ void Game::Loop()
 
 void Game::Teardown()
 {
+    if (world) {
+        world.reset();
+        teardownLog.push_back("world");
+    }
+    if (camera) {
+        camera.reset();
+        teardownLog.push_back("camera");
+    }
 }
 
 int Game::Run()

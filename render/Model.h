@@ -25,6 +25,9 @@ public:
     // model empty; a malformed one is refused with a console line naming the
     // file and line, also leaving it empty.
     void LoadObj(const std::string& path);
+    // The same over file contents already in memory; `name` is used in the
+    // refusal line. Returns false when the text is refused. No GL needed.
+    bool LoadObjText(std::string text, const std::string& name);
 
     void Draw() override;
 
@@ -47,6 +50,9 @@ public:
     const std::vector<uint32_t>& GetIndices() const { return indices; }
 
 protected:
+    // Back to the empty model: no triangles, no arrays.
+    void Clear();
+
     int triangleCount = 0;
     bool hasTexCoords = false;
     std::vector<float> positions;
