@@ -2,8 +2,10 @@
 // window with the expected fading alpha, and the shockwave, drawn the way the
 // distortion pass draws it, covers the larger square in a render target.
 // The view is the game's: looking straight down from (0, 1000, 0) with +z up
-// on the screen. Both sprites are solid opaque white, so a pixel's colour
-// shows the alpha blend against the known clear colour.
+// on the screen. The explosion sprite is solid opaque white, so a pixel's
+// colour shows the alpha blend against the known clear colour; the shockwave
+// is solid orange, so the map shows that its own texture was used. Both are
+// PNG files loaded into a texture manager of the test's own.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -17,26 +19,24 @@
 #include "effects/GraphicalEffects.h"
 #include "render/FramebufferObject.h"
 #include "render/GL.h"
-#include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "tests/support/GLTestUtil.h"
+#include "tests/support/PngWriter.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
 using GFX::Explosion;
 
-std::unique_ptr<Texture> SolidWhiteTexture()
+// A solid opaque RGBA image, as a PNG file's bytes.
+std::vector<uint8_t> SolidPng(uint8_t r, uint8_t g, uint8_t b)
 {
-    const std::vector<unsigned char> pixels(4 * 4 * 4, 255);
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return std::make_unique<Texture>(id, 4, 4);
+    PngWriteOptions options;
+    options.width = options.height = 4;
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < 16; ++i)
+        pixels.insert(pixels.end(), {r, g, b, 255});
+    return WritePng(options, pixels);
 }
 
 // The window rectangle covered by a square of half-extent h at the height of
@@ -93,8 +93,11 @@ protected:
     {
         ResetGLState();
         GlobalInfo::Instance().Reset();  // no world: explosions make no chain
-        textures.Add("explosion.png", SolidWhiteTexture());
-        textures.Add("shockwave.png", SolidWhiteTexture());
+        // The sprites come from files, loaded and named the way the game's are.
+        dir.Write("explosion.png", SolidPng(255, 255, 255));
+        dir.Write("shockwave.png", SolidPng(255, 128, 0));
+        CaptureStdout([&] { textures.LoadDirectory(dir.Path()); });
+        ASSERT_EQ(textures.Count(), 2u);
         Explosion::SetTextureSource(&textures);
     }
     void TearDown() override
@@ -120,6 +123,7 @@ protected:
         return effects;
     }
 
+    TempDir dir;
     TextureManager textures;
 };
 
@@ -258,12 +262,17 @@ TEST_F(ExplosionGLTest, ShockwavesAddUpInTheDistortionMapOverTheLargerSquare)
             smallest = std::min(smallest, h);
             largest = std::max(largest, h);
         }
-        const uint8_t all = static_cast<uint8_t>(std::lround(std::min(sum, 1.0f) * 255));
+        // Orange (255, 128, 0) weighted by the alphas, added to black.
+        const auto channel = [&](float value) {
+            return static_cast<uint8_t>(std::lround(std::min(sum * value, 255.0f)));
+        };
+        const Rgba all{channel(255.0f), channel(128.0f), 0, 255};
         const Probes inner = ProbesFor(Project(smallest));
         for (auto [x, y] : inner.inside) {
             const Rgba pixel = ReadPixel(x, y);
-            EXPECT_TRUE(Near(pixel, Rgba{all, all, all, 255}, 3))
-                << "inside at " << x << "," << y << ": " << int(pixel[0]) << " expected " << int(all);
+            EXPECT_TRUE(Near(pixel, all, 3)) << "inside at " << x << "," << y << ": " << int(pixel[0]) << ","
+                                             << int(pixel[1]) << " expected " << int(all[0]) << ","
+                                             << int(all[1]);
         }
         for (auto [x, y] : ProbesFor(Project(largest)).outside) {
             EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{0, 0, 0, 255}, 1)) << "outside at " << x << "," << y;
