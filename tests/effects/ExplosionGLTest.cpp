@@ -1,6 +1,7 @@
-// Explosions drawn for real: the sprite lights the expected square of the
+// Effects drawn for real: the explosion sprite lights the expected square of the
 // window with the expected fading alpha, and the shockwave, drawn the way the
-// distortion pass draws it, covers the larger square in a render target.
+// distortion pass draws it, covers the larger square in a render target; a
+// wreck draws its model where it is and nothing once it has sunk.
 // The view is the game's: looking straight down from (0, 1000, 0) with +z up
 // on the screen. The explosion sprite is solid opaque white, so a pixel's
 // colour shows the alpha blend against the known clear colour; the shockwave
@@ -15,10 +16,14 @@
 #include <gtest/gtest.h>
 
 #include "core/GlobalInfo.h"
+#include "effects/EffectRandom.h"
+#include "effects/EnemyDeath.h"
 #include "effects/Explosion.h"
 #include "effects/GraphicalEffects.h"
 #include "render/FramebufferObject.h"
+#include "game/EnemyType.h"
 #include "render/GL.h"
+#include "render/Model.h"
 #include "render/TextureManager.h"
 #include "tests/support/GLTestUtil.h"
 #include "tests/support/PngWriter.h"
@@ -286,6 +291,50 @@ TEST_F(ExplosionGLTest, ShockwavesAddUpInTheDistortionMapOverTheLargerSquare)
         glReadBuffer(GL_BACK);
         FramebufferObject::Unbind();
     }
+}
+
+TEST_F(ExplosionGLTest, WreckDrawsItsModelWhereItFliesAndNotOnceSunk)
+{
+    // A flat white square of half-size 50, facing up.
+    auto plate = std::make_unique<Model>();
+    const std::string obj = dir.Write("plate.obj",
+                                      "v -50 0 -50\nv 50 0 -50\nv 50 0 50\nv -50 0 50\nf 1 3 2\nf 1 4 3\n");
+    plate->LoadObj(obj);
+    ASSERT_EQ(plate->GetTriangleCount(), 2);
+    EnemyType type("plate", std::move(plate), 0, 10, 1);
+
+    // Drifts 2 in z and 0.0001 in x (the draws 32767 and 16384): it barely
+    // tilts in the first frames.
+    GFX::SetRandomSource([n = 0]() mutable { return n++ % 2 == 0 ? 32767 : 16384; });
+    GraphicalEffects effects;
+    effects.AddEnemyDeath(&type, Vec2(200.0f, 0.0f));
+    GFX::SetRandomSource({});
+    ASSERT_EQ(effects.GetEffectCount(), 1u);  // no world in GlobalInfo: no explosion
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const Rgba background = ReadPixel(320, 240);
+    LookDown();
+    effects.Draw();
+    GLdouble model[16], projection[16], wx, wy, wz;
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    gluProject(200.0, 0.0, 0.0, model, projection, viewport, &wx, &wy, &wz);
+    const int x = static_cast<int>(wx), y = static_cast<int>(wy);
+    EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{255, 255, 255, 255}, 2)) << "at " << x << "," << y;
+    EXPECT_TRUE(Near(ReadPixel(320, 240), background, 0));
+
+    // Far below the ground, though not yet removed, it is not drawn at all.
+    for (int frame = 0; frame < 50; ++frame)
+        effects.Update(20.0f);
+    ASSERT_EQ(effects.GetEffectCount(), 1u);
+    ASSERT_LT(effects.GetEffect(0)->GetHeight(), 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    effects.Draw();
+    for (int py = 0; py < 480; py += 8)
+        for (int px = 0; px < 640; px += 8)
+            ASSERT_TRUE(Near(ReadPixel(px, py), background, 0)) << "at " << px << "," << py;
 }
 
 }  // namespace
