@@ -1,9 +1,21 @@
-// Short-lived visual effects (explosions, enemy wrecks). Minimal for now: the
-// world and the distortion pass can already call into it.
+// The scene node of the short-lived visual effects (explosions, enemy wrecks).
+// The World creates it among its children and registers it in GlobalInfo;
+// scripts (Explode), dying enemies and the effects' own construction append
+// through it. It owns every effect it holds, keeps them in order of
+// appending, and destroys each one the first update that finishes it.
+//
+// Draw runs in the scene pass and draws the effects at or above the ground
+// plane; DrawDistortion runs in the distortion pass (additive blending, no
+// depth test) through World::DrawDistortion. Neither allocates.
 #pragma once
+
+#include <cstddef>
+#include <memory>
+#include <vector>
 
 #include "core/Vec2.h"
 #include "core/Vec3.h"
+#include "effects/GraphicalEffect.h"
 #include "scene/SceneNode.h"
 
 class EnemyType;
@@ -11,10 +23,27 @@ class EnemyType;
 class GraphicalEffects : public SceneNode {
 public:
     GraphicalEffects() = default;
-    ~GraphicalEffects() override = default;
+    // Destroys every effect still held, then the node.
+    ~GraphicalEffects() override;
 
+    // An explosion at the ground position's (x, 10, y), after `delay` ms.
     void AddExplosion(float size, const Vec2& groundPosition, float delay);
+    // An explosion at a full 3D position, used unchanged.
     void AddExplosion(float size, const Vec3& position, float delay);
+    // The wreck of an enemy of `type` that died at the ground position, with
+    // its explosion. A null type adds nothing.
     void AddEnemyDeath(EnemyType* type, const Vec2& groundPosition);
+    // Appends an effect made elsewhere; null is ignored.
+    void Add(std::unique_ptr<GFX::GraphicalEffect> effect);
+
+    void Draw() override;
+    void Update(float dt) override;
     void DrawDistortion();
+
+    size_t GetEffectCount() const { return effects.size(); }
+    // Null outside 0..GetEffectCount()-1.
+    GFX::GraphicalEffect* GetEffect(size_t i) const;
+
+private:
+    std::vector<std::unique_ptr<GFX::GraphicalEffect>> effects;
 };

@@ -41,6 +41,12 @@ Texture* TextureManager::GetTexture(const std::string& name)
     return nullptr;
 }
 
+void TextureManager::Add(const std::string& name, std::unique_ptr<Texture> texture)
+{
+    if (texture)
+        textures.push_back({name, std::move(texture)});
+}
+
 void TextureManager::Clear()
 {
     for (Entry& entry : textures)

@@ -24,6 +24,11 @@ public:
     void LoadDirectory(const std::string& directory);
     // Null when no texture of that name was loaded; says so once per name.
     Texture* GetTexture(const std::string& name);
+    // For tests and tools: files a texture made elsewhere (a GL texture
+    // wrapped in Texture(id, w, h)) under `name`, as if it had been loaded;
+    // it is released with the others. Null is ignored; an earlier entry of
+    // the same name keeps winning lookups.
+    void Add(const std::string& name, std::unique_ptr<Texture> texture);
     void Clear();
 
     // Slot 0 to 3; a previous occupant is deleted first. Other slots are refused.
