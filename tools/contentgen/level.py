@@ -19,7 +19,7 @@ ENEMY_TYPES = [
     ("Weaver", "weaver", 56, 8),
     ("Turret", "turret", 66, 22),
     ("Bomber", "bomber", 124, 80),
-    ("Warden", "warden", 260, 750),
+    ("Warden", "warden", 260, 520),
 ]
 
 BULLET_TYPES = [
@@ -137,8 +137,8 @@ def timeline():
     tl.turrets(154, [-200, 200], interval=1000, shots=3)
 
     # The boss, over the crater field.
-    tl.comment("165.0 s: the Warden")
-    tl.enemy("Warden", 0, wave_y(165), 0, 0)
+    tl.comment("160.0 s: the Warden")
+    tl.enemy("Warden", 0, wave_y(160), 0, 0)
     return tl
 
 
