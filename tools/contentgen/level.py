@@ -24,10 +24,10 @@ ENEMY_TYPES = [
 
 BULLET_TYPES = [
     # texture, size (half the drawn square), collision radius, comment
-    ("bullet-vulcan.png", 11, 5, "0: the player's vulcan rounds (primary)"),
-    ("bullet-needle.png", 10, 5, "1: the player's needles (secondary)"),
-    ("bullet-orb.png", 10, 7, "2: enemy orbs"),
-    ("bullet-bolt.png", 16, 10, "3: heavy enemy bolts"),
+    ("bullet-vulcan.png", 18, 5, "0: the player's vulcan rounds (primary)"),
+    ("bullet-needle.png", 16, 5, "1: the player's needles (secondary)"),
+    ("bullet-orb.png", 16, 7, "2: enemy orbs"),
+    ("bullet-bolt.png", 22, 10, "3: heavy enemy bolts"),
 ]
 
 

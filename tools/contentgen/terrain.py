@@ -92,9 +92,10 @@ def canyon(x, r):
     level = math.floor(plateau / step)
     frac = (plateau - level * step) / step
     plateau = (level + smoothstep(0.7, 1.0, frac)) * step
-    # Side gullies that run across into the canyon.
-    gully = ridged(x / 30.0, r / 8.0, 2, seed=41)
-    plateau -= 70.0 * smoothstep(0.75, 0.97, gully)
+    # Side gullies that wind across into the canyon.
+    bend = 14.0 * (fbm(x / 20.0, r / 20.0, 2, seed=43) - 0.5)
+    gully = ridged(x / 30.0, (r + bend) / 9.0, 2, seed=41)
+    plateau -= 60.0 * smoothstep(0.78, 0.97, gully)
     return plateau
 
 
@@ -149,7 +150,7 @@ def height_at(x, r, weights=None):
     # canyon its walls are steep and the valley narrow.
     d = abs(x - river_centre(r))
     half = lerp(4.0, 3.5, canyon_weight)
-    bank = lerp(11.0, 6.5, canyon_weight)
+    bank = lerp(17.0, 6.5, canyon_weight)
     # The river widens into a lake in the crater field and then ends.
     lake_row = SECTIONS[4][1] + 120
     fade = 1.0 - smoothstep(lake_row + 40, lake_row + 140, r)
@@ -162,6 +163,10 @@ def height_at(x, r, weights=None):
 
     # Small grain everywhere so slopes catch the light.
     h += 4.0 * (value2(x / 2.0, r / 2.0, 79) - 0.5)
+    # The level starts at the coast: the land rises out of the sea that the
+    # backdrop shows beyond the terrain's first row.
+    coast = smoothstep(0.0, 45.0, r + 12.0 * (value2(x / 9.0, 0.5, 83) - 0.5))
+    h = lerp(RIVER_BED - 4.0, h, coast)
     return clamp(h, 0.0, 255.0)
 
 

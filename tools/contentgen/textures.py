@@ -203,27 +203,30 @@ def foreground(path):
     along the strip, so it tiles vertically; it is mostly fully transparent."""
     size = 256
     pixels = []
+    # A few small shards of debris: sharp-edged, lit from the upper left.
     rocks = []
-    for i in range(7):
+    for i in range(9):
         rocks.append((value2(i * 3.3, 1.1, 611) * size, value2(i * 5.1, 2.2, 612) * size,
-                      3.0 + 4.0 * value2(i * 7.7, 3.3, 613), i))
+                      1.5 + 2.0 * value2(i * 7.7, 3.3, 613), i))
     for y in range(size):
         for x in range(size):
             u, v = x / size, y / size
             n = fbm_tiled(u * 4.0, v * 4.0, 4, 4, 5, seed=601)
             band = 0.5 + 0.5 * math.sin(2.0 * math.pi * (u * 1.0 + 0.25))
             cloud = smoothstep(0.5, 0.76, n * (0.8 + 0.3 * band))
-            a = 0.42 * cloud
+            a = 0.34 * cloud
             c = mix((0.70, 0.78, 0.88), (1.0, 1.0, 1.0), cloud)
             for (rx, ry, rr, i) in rocks:
                 dx = x - rx
                 dy = ((y - ry + size / 2) % size) - size / 2
                 d = math.sqrt(dx * dx + dy * dy) / rr
-                rough = d * (0.8 + 0.5 * value2(math.atan2(dy, dx) * 2.0 + i * 10.0, 0.5, 614))
+                # Angular outline: the radius jumps between five facets.
+                facet = math.floor((math.atan2(dy, dx) + math.pi) / (2.0 * math.pi) * 5.0)
+                rough = d * (0.75 + 0.5 * value2(facet * 1.3 + i * 10.0, 0.5, 614))
                 if rough < 1.0:
-                    shade = 0.25 + 0.35 * clamp(-(dx + dy) / (rr * 1.5) + 0.5)
-                    c = (shade * 0.9, shade * 0.8, shade * 0.7)
-                    a = max(a, smoothstep(1.0, 0.7, rough))
+                    shade = 0.3 + 0.4 * clamp(-(dx + dy) / (rr * 1.5) + 0.5)
+                    c = (shade * 0.8, shade * 0.75, shade * 0.7)
+                    a = max(a, smoothstep(1.0, 0.85, rough))
             pixels.append((c[0], c[1], c[2], a))
     save_png(path, size, size, pixels)
 
