@@ -1,0 +1,162 @@
+-- Vantrel's main script. The game runs it once at start-up and then calls the
+-- seven global entry points below. Each weapon and enemy type has its own
+-- script file, which returns a table of functions; the load entry points run
+-- that file and hand the game a handle (its index in `scripts`), and every
+-- later call carries the handle back, so it is passed on to the right table.
+--
+-- Coordinates: a position (x, y) lies on the play plane. y runs forward, up
+-- the screen; x runs towards the LEFT edge of the screen. The view scrolls
+-- forward 0.2 units per millisecond and shows about 400 units ahead and behind
+-- its centre and 550 to each side. Times are in milliseconds.
+--
+-- The game offers four functions in the table `Vantrel`:
+--   Vantrel.ShootPlayerPlasma(type, x, y, vx, vy, strength)
+--   Vantrel.ShootEnemyPlasma(type, x, y, vx, vy, strength)
+--   Vantrel.Explode(x, y, size, delay)
+--   Vantrel.SpawnEnemy(name, x, y, s1, s2, delay)
+-- A bullet moves (vx, vy) * dt / 1.5 per frame: a velocity of 1.5 is one unit
+-- per millisecond.
+
+-- Shared state and helpers for the weapon and enemy scripts.
+Game = {
+    time = 0,              -- milliseconds since the first frame
+    playerX = 0,           -- the player's position as Update last saw it
+    playerY = 200,
+    viewX = 0,             -- where the camera looks this frame
+    viewY = 200,
+    scrollSpeed = 0.2,     -- units per millisecond
+    -- The camera follows the player's x at level width / 2500 (1000 / 2500 in
+    -- Level 1), rounded down to a whole divisor.
+    followDivisor = 2,
+    halfWidth = 550,       -- visible half-extents of the view around its centre
+    halfHeight = 400,
+}
+
+-- True when (x, y) is inside the visible view, shrunk by `margin` units.
+function Game.OnScreen(x, y, margin)
+    margin = margin or 0
+    return math.abs(x - Game.viewX) < Game.halfWidth - margin
+       and math.abs(y - Game.viewY) < Game.halfHeight - margin
+end
+
+-- Fires an enemy bullet from (x, y) in direction (dx, dy) (need not be unit
+-- length) at `speed` units per millisecond relative to the scrolling view,
+-- so it flies across the screen at that speed whatever the scroll.
+function Game.EnemyShoot(bulletType, x, y, dx, dy, speed, strength)
+    local length = math.sqrt(dx * dx + dy * dy)
+    if length == 0 then dx, dy, length = 0, -1, 1 end
+    local vx = dx / length * speed
+    local vy = dy / length * speed + Game.scrollSpeed
+    Vantrel.ShootEnemyPlasma(bulletType, x, y, vx * 1.5, vy * 1.5, strength)
+end
+
+-- Fires an enemy bullet at the player, turned by `angle` radians.
+function Game.ShootAtPlayer(bulletType, x, y, speed, strength, angle)
+    local a = math.atan2(Game.playerY - y, Game.playerX - x) + (angle or 0)
+    Game.EnemyShoot(bulletType, x, y, math.cos(a), math.sin(a), speed, strength)
+end
+
+-- Fires a player bullet the same way: screen-relative speed and direction.
+function Game.PlayerShoot(bulletType, x, y, dx, dy, speed, strength)
+    local length = math.sqrt(dx * dx + dy * dy)
+    local vx = dx / length * speed
+    local vy = dy / length * speed + Game.scrollSpeed
+    Vantrel.ShootPlayerPlasma(bulletType, x, y, vx * 1.5, vy * 1.5, strength)
+end
+
+-- Moves a point by a screen-relative velocity for dt milliseconds.
+function Game.Move(x, y, vx, vy, dt)
+    return x + vx * dt, y + (vy + Game.scrollSpeed) * dt
+end
+
+-- True in the one frame in which `timer` crosses a multiple of `period`
+-- (shifted by `offset`): a beat that needs no state of its own.
+function Game.Every(timer, dt, period, offset)
+    local t = timer - (offset or 0)
+    if t <= 0 then return false end
+    return math.floor(t / period) ~= math.floor((t - dt) / period)
+end
+
+-- A small flash where a shot struck; `spread` is about the target's radius.
+function Game.HitFlash(x, y, damage, spread)
+    spread = spread or 20
+    local size = math.min(6 + damage * 1.5, 18)
+    Vantrel.Explode(x + (math.random() - 0.5) * spread, y + (math.random() - 0.5) * spread, size, 0)
+end
+
+function Game.Clamp(v, lo, hi)
+    if v < lo then return lo end
+    if v > hi then return hi end
+    return v
+end
+
+local scripts = {}
+
+-- Runs a script file that returns a table of functions; its index is the
+-- handle. An error here stops the game with the message (the game calls the
+-- load entry points unprotected), which is what a modder wants to see.
+local function LoadScript(path)
+    local chunk, message = loadfile(path)
+    if not chunk then error(message, 0) end
+    local module = chunk()
+    if type(module) ~= "table" then
+        error(path .. ": the script must return a table of functions", 0)
+    end
+    scripts[#scripts + 1] = module
+    return #scripts
+end
+
+function WeaponLoadScript(path)
+    return LoadScript(path)
+end
+
+function EnemyLoadScript(path)
+    return LoadScript(path)
+end
+
+-- level 1 to 10; returns the weapon's three state numbers.
+function WeaponDoUpdate(handle, level, dt, s1, s2, s3)
+    local weapon = scripts[handle]
+    if not weapon or not weapon.Update then return s1, s2, s3 end
+    return weapon.Update(level, dt, s1, s2, s3)
+end
+
+-- Returns the enemy's new position and its three state numbers.
+function EnemyDoUpdate(handle, x, y, dt, s1, s2, s3, timer)
+    local enemy = scripts[handle]
+    if not enemy or not enemy.Update then return x, y, s1, s2, s3 end
+    return enemy.Update(x, y, dt, s1, s2, s3, timer)
+end
+
+-- Called for each bullet that hits the enemy and for each frame the enemy
+-- touches the player (then the damage is the frame time). Returns the new
+-- health and the three state numbers; the game subtracts nothing itself.
+function EnemyOnHit(handle, x, y, health, damage, s1, s2, s3, timer)
+    local enemy = scripts[handle]
+    if enemy and enemy.OnHit then
+        return enemy.OnHit(x, y, health, damage, s1, s2, s3, timer)
+    end
+    Game.HitFlash(x, y, damage)
+    return health - damage, s1, s2, s3
+end
+
+-- Called once, when the enemy's health has dropped to 0 or below. Returning
+-- true leaves a tumbling wreck with its own explosion.
+function EnemyOnDeath(handle, x, y, s1, s2, s3, timer)
+    local enemy = scripts[handle]
+    if enemy and enemy.OnDeath then
+        return enemy.OnDeath(x, y, s1, s2, s3, timer)
+    end
+    return true
+end
+
+-- Once per frame, before the weapons and enemies: keep what they need to know.
+function Update(playerX, playerY, dt)
+    Game.playerX = playerX
+    Game.playerY = playerY
+    -- The camera scrolls after this frame's updates, so this frame's enemies
+    -- still see the view where the previous frames left it.
+    Game.viewY = 200 + Game.time * Game.scrollSpeed
+    Game.viewX = playerX / Game.followDivisor
+    Game.time = Game.time + dt
+end
