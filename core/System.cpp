@@ -11,6 +11,11 @@
 
 namespace {
 
+void ReportWindowLibraryError(int code, const char* description)
+{
+    fprintf(stderr, "GLFW error %d: %s\n", code, description);
+}
+
 void FramebufferSizeCallback(GLFWwindow*, int width, int height)
 {
     System::OnResize(width, height);
@@ -27,6 +32,8 @@ System& System::Instance()
 System::System()
 {
     running = true;
+    // The window library's own words say why a window could not be opened.
+    glfwSetErrorCallback(ReportWindowLibraryError);
     glfwInit();
     debug = std::make_unique<Debug>();
     textureManager = std::make_unique<TextureManager>();
