@@ -8,6 +8,7 @@
 #include "render/GL.h"
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
+#include "script/ScriptManager.h"
 
 namespace {
 
@@ -58,6 +59,8 @@ float Game::RunFrame()
     const float dt = system.FrameTime();
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // After drawing, before the scene update: the scripts' per-frame tick.
+    ScriptManager::Instance().Update(dt);
     system.SwapBuffers();
     return dt;
 }
