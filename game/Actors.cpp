@@ -34,14 +34,9 @@ bool ReadRecordLines(RecordReader& reader, std::string* lines, int count)
     return true;
 }
 
-void ReportIncomplete(const std::string& first, const std::string* rest, int count, const std::string& name)
+void ReportIncomplete(const std::string& name)
 {
-    // Trailing blank lines are not a record worth a word.
-    bool blank = RecordReader::IsBlank(first);
-    for (int i = 0; i < count && blank; ++i)
-        blank = RecordReader::IsBlank(rest[i]);
-    if (!blank)
-        printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
+    printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
 }
 
 }  // namespace
@@ -82,7 +77,7 @@ bool Actors::LoadEnemyTypes(std::istream& in, const std::string& name)
         // The whole record is read before anything is built, so a record cut
         // short by the end of the file loads no model and no script.
         if (!ReadRecordLines(reader, lines, 5)) {
-            ReportIncomplete(nameLine, lines, 5, name);
+            ReportIncomplete(name);
             break;
         }
         const std::string typeName = RecordReader::FirstWord(nameLine);
@@ -124,7 +119,7 @@ bool Actors::LoadEnemies(std::istream& in, const std::string& name)
         if (!type)
             continue;
         if (!ReadRecordLines(reader, lines, 2)) {
-            ReportIncomplete(nameLine, lines, 2, name);
+            ReportIncomplete(name);
             break;
         }
         int position[2];
@@ -185,6 +180,21 @@ void Actors::HitByBullets(Enemy& enemy, Bullets& bullets)
         HitByBullet(enemy, *list[i]);
 }
 
+bool Actors::IsActive(float y, const Vec2& view)
+{
+    return y > view.y - kActiveBehind && y < view.y + kActiveAhead;
+}
+
+bool Actors::IsDrawn(float y, const Vec2& view)
+{
+    return y > view.y - kDrawnBehind && y < view.y + kDrawnAhead;
+}
+
+bool Actors::IsPassed(float y, const Vec2& view)
+{
+    return y < view.y - kActiveBehind;
+}
+
 void Actors::Update(float dt)
 {
     player->Update(dt);
@@ -197,7 +207,7 @@ void Actors::Update(float dt)
     while (i < enemies.size()) {
         Enemy* enemy = enemies[i].get();  // stays valid: appends move the pointer, not the enemy
         const float y = enemy->GetPosition().y;
-        if (y > view.y - kActiveBehind && y < view.y + kActiveAhead) {
+        if (IsActive(y, view)) {
             if (bullets)
                 HitByBullets(*enemy, *bullets);
             if (!enemy->Update(dt)) {
@@ -209,7 +219,7 @@ void Actors::Update(float dt)
                 player->Damage(dt);
                 enemy->Damage(dt);
             }
-        } else if (y < view.y - kActiveBehind) {
+        } else if (IsPassed(y, view)) {
             enemies.erase(enemies.begin() + static_cast<std::ptrdiff_t>(i));
             continue;
         }
@@ -222,8 +232,7 @@ void Actors::Draw()
     player->Draw();
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     for (const auto& enemy : enemies) {
-        const float y = enemy->GetPosition().y;
-        if (y > view.y - kDrawnBehind && y < view.y + kDrawnAhead)
+        if (IsDrawn(enemy->GetPosition().y, view))
             enemy->Draw();
     }
 }

@@ -54,6 +54,14 @@ public:
     const std::vector<std::unique_ptr<EnemyType>>& GetEnemyTypes() const { return enemyTypes; }
     const std::vector<std::unique_ptr<Enemy>>& GetEnemies() const { return enemies; }
 
+    // The windows along the forward axis, all bounds open: an enemy is
+    // updated while within 2000 behind to 500 ahead of the view, drawn while
+    // within 500 behind to 500 ahead, and removed once more than 2000 behind
+    // (one exactly on the rear bound waits untouched).
+    static bool IsActive(float y, const Vec2& view);
+    static bool IsDrawn(float y, const Vec2& view);
+    static bool IsPassed(float y, const Vec2& view);
+
     // On by default. The grid broad phase finds exactly the hits of the plain
     // test of every bullet against every enemy; the switch lets tests and
     // benchmarks compare the two.

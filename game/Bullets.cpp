@@ -48,8 +48,7 @@ bool Bullets::LoadBulletTypes(std::istream& in, const std::string& name)
     std::string numberLine;
     while (reader.NextRecordStart(wordLine)) {
         if (!reader.NextLine(numberLine)) {
-            if (!RecordReader::IsBlank(wordLine))
-                printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
+            printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
             break;
         }
         int numbers[2];

@@ -29,6 +29,7 @@ public:
     float GetShield() const { return shield; }
     void SetShield(float s) { shield = s; }
     float GetShieldAlpha() const { return shieldAlpha; }
+    void SetShieldAlpha(float a) { shieldAlpha = a; }
     float GetMaxHealth() const { return maxHealth; }
     float GetMaxShield() const { return maxShield; }
     Weapon* GetPrimaryWeapon() const { return primaryWeapon.get(); }

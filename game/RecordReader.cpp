@@ -22,7 +22,7 @@ bool RecordReader::NextLine(std::string& line)
 bool RecordReader::NextRecordStart(std::string& line)
 {
     while (NextLine(line)) {
-        if (line.empty() || line[0] != '#')
+        if (line[0] != '#' && !IsBlank(line))
             return true;
     }
     return false;

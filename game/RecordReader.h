@@ -1,7 +1,9 @@
 // Reads the game's line-based data files (bullet types, enemy types, the
 // enemy timeline): records of a fixed number of lines, with any number of
 // lines starting with '#' allowed before a record's first line (inside a
-// record every line is data). Lines of any length and any bytes are read
+// record every line is data). Blank lines there are skipped too: a record's
+// first line is a word, which a blank line cannot hold, so a trailing empty
+// line is not taken for a record. Lines of any length and any bytes are read
 // safely; values are taken the way a "%s" or "%d" scan would take them.
 #pragma once
 
@@ -14,7 +16,7 @@ public:
 
     explicit RecordReader(std::istream& in) : in(in) {}
 
-    // The next line that does not start with '#'; false at end of file.
+    // The next line that is neither blank nor starts with '#'; false at end of file.
     bool NextRecordStart(std::string& line);
     // The next line, whatever it holds; false at end of file.
     bool NextLine(std::string& line);
