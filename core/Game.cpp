@@ -8,6 +8,8 @@
 #include "render/GL.h"
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
+#include "scene/PlayerCamera.h"
+#include "scene/World.h"
 #include "script/ScriptManager.h"
 
 namespace {
@@ -46,6 +48,11 @@ bool Game::Startup()
     system.GetTextureManager()->LoadDirectory("data/textures/");
     printf("\n");
 
+    camera = std::make_unique<PlayerCamera>(1000.0f);
+    world = std::make_unique<World>();
+    world->LoadLevel("data/levels/Level1.txt");
+    // Reads the player through GlobalInfo, so only after the world exists.
+    camera->StartAtPlayer();
     printf("\n");
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
@@ -59,8 +66,15 @@ float Game::RunFrame()
     const float dt = system.FrameTime();
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (camera && world)
+        camera->RenderFrame(world.get(), nullptr);
     // After drawing, before the scene update: the scripts' per-frame tick.
     ScriptManager::Instance().Update(dt);
+    // Drawing first, then updates: a frame shows the previous frame's state.
+    if (world)
+        world->UpdateTree(dt);
+    if (camera)
+        camera->Update(dt);
     system.SwapBuffers();
     return dt;
 }
@@ -73,6 +87,14 @@ void Game::Loop()
 
 void Game::Teardown()
 {
+    if (world) {
+        world.reset();
+        teardownLog.push_back("world");
+    }
+    if (camera) {
+        camera.reset();
+        teardownLog.push_back("camera");
+    }
 }
 
 int Game::Run()

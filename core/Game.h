@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+class PlayerCamera;
+class World;
+
 class Game {
 public:
     Game();
@@ -30,7 +33,14 @@ public:
     // What Teardown deleted, in order; tests read it.
     const std::vector<std::string>& GetTeardownLog() const { return teardownLog; }
 
+    PlayerCamera* GetCamera() const { return camera.get(); }
+    World* GetWorld() const { return world.get(); }
+
 private:
     bool framebufferObjects = false;
+    // Declared before the world so that, without Teardown, the world still
+    // goes first.
+    std::unique_ptr<PlayerCamera> camera;
+    std::unique_ptr<World> world;
     std::vector<std::string> teardownLog;
 };

@@ -3,6 +3,8 @@
 // the terrain builder. Carries a shader, its parameters and up to four
 // textures, none of them owned; binds them around its draw.
 // Tangents arrive in shaders as texture coordinate set 1, bitangents as set 2.
+// Draw leaves no program current, 2D texturing off on the units it used, and
+// texture unit 0 selected (server and client side).
 #pragma once
 
 #include <array>
@@ -22,9 +24,15 @@ public:
     ~Model() override = default;
 
     // Reads an OBJ file and builds every array. An unreadable file leaves the
-    // model empty; a malformed one is refused with a console line naming the
-    // file and line, also leaving it empty.
+    // model empty, silently. A malformed one (an index outside the lists read
+    // so far, a negative index, a `v` line after the first face, faces of
+    // different forms, a face with fewer than three corners of one form, a
+    // number that is not finite) is refused whole with one console line
+    // naming the file and line, and also leaves the model empty.
     void LoadObj(const std::string& path);
+    // The same over file contents already in memory; `name` is used in the
+    // refusal line. Returns false when the text is refused. No GL needed.
+    bool LoadObjText(std::string text, const std::string& name);
 
     void Draw() override;
 
@@ -47,6 +55,9 @@ public:
     const std::vector<uint32_t>& GetIndices() const { return indices; }
 
 protected:
+    // Back to the empty model: no triangles, no arrays.
+    void Clear();
+
     int triangleCount = 0;
     bool hasTexCoords = false;
     std::vector<float> positions;

@@ -1,0 +1,3 @@
+#include "scene/Bonuses.h"
+
+Bonuses::~Bonuses() = default;

@@ -1,0 +1,79 @@
+#include "scene/World.h"
+
+#include <cstdio>
+
+#include "core/GlobalInfo.h"
+#include "effects/GraphicalEffects.h"
+#include "game/Actors.h"
+#include "game/Bullets.h"
+#include "scene/Board.h"
+#include "scene/Bonuses.h"
+#include "scene/LevelFile.h"
+
+World::World()
+{
+    board = new Board();
+    actors = new Actors();
+    bullets = new Bullets();
+    graphicalEffects = new GraphicalEffects();
+    AddChild(actors);
+    AddChild(bullets);
+    AddChild(new Bonuses());
+    AddChild(graphicalEffects);
+    AddChild(board);
+    GlobalInfo& info = GlobalInfo::Instance();
+    info.SetBullets(bullets);
+    info.SetActors(actors);
+    info.SetEffects(graphicalEffects);
+}
+
+World::~World() = default;
+
+bool World::LoadLevel(const std::string& path)
+{
+    printf("Loading level...\n");
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        printf("Couldn't open level file.\n");
+        return false;
+    }
+    std::string text;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
+        text.append(buffer, got);
+    fclose(file);
+    // An empty file is a level with nothing in it.
+    if (text.empty())
+        return true;
+
+    LevelFile level;
+    std::string error;
+    if (!LevelFile::Parse(text, path, level, error)) {
+        printf("  Bad %s\n", error.c_str());
+        return false;
+    }
+    GlobalInfo::Instance().SetLevelSize(level.width, level.length);
+    if (!actors->LoadEnemyTypes(level.enemyTypesPath))
+        return false;
+    if (!actors->LoadEnemies(level.enemiesPath))
+        return false;
+    if (!bullets->LoadBulletTypes(level.bulletTypesPath))
+        return false;
+    if (!board->LoadHeightmap(level.heightmapPath))
+        return false;
+    return true;
+}
+
+void World::Draw()
+{
+    // Twice on purpose: under less-or-equal depth and alpha blending the
+    // second pass blends over the first, so translucent ground comes out denser.
+    board->DrawGround();
+    board->DrawGround();
+}
+
+void World::DrawDistortion()
+{
+    graphicalEffects->DrawDistortion();
+}

@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "core/GlobalInfo.h"
+#include "render/GL.h"
+#include "render/ShaderManager.h"
+#include "render/Texture.h"
+#include "scene/Board.h"
+#include "scene/PlayerCamera.h"
+#include "tests/scene/TgaFile.h"
+#include "tests/support/GLTestUtil.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+const Rgba kRed = {255, 0, 0, 255};
+const Rgba kGreen = {0, 255, 0, 255};
+const Rgba kBlue = {0, 0, 255, 255};
+const Rgba kGrey = {128, 128, 128, 255};
+
+// A ground shader that paints the terrain plain red and declares the
+// uniforms the board sets.
+const char* const kGroundShader =
+    "[vertex]\n"
+    "void main() { gl_Position = ftransform(); }\n"
+    "[fragment]\n"
+    "uniform int plrPosX;\n"
+    "uniform int plrPosY;\n"
+    "uniform int camY;\n"
+    "void main() { gl_FragColor = vec4(1.0, 0.0, float(plrPosX + plrPosY + camY) * 0.0, 1.0); }\n";
+
+GLuint MakeTexture(const Rgba& colour)
+{
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return id;
+}
+
+// The ground pass as the World draws it, without the rest of the world.
+class GroundNode : public SceneNode {
+public:
+    explicit GroundNode(Board& board_) : board(board_) {}
+    void Draw() override { board.DrawGround(); }
+    Board& board;
+};
+
+class BoardGL : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetGLState();
+        GlobalInfo::Instance().Reset();
+        GlobalInfo::Instance().SetLevelSize(2500, 10000);
+        background = std::make_unique<Texture>(MakeTexture(kGreen), 1, 1);
+        foreground = std::make_unique<Texture>(MakeTexture(kBlue), 1, 1);
+        dir.Write("ground.shdr", kGroundShader);
+        CaptureStdout([&] { shaders.LoadDirectory(dir.Path()); });
+        ASSERT_NE(shaders.GetShader("ground.shdr"), nullptr);
+        board = std::make_unique<Board>(background.get(), foreground.get(), shaders.GetShader("ground.shdr"));
+    }
+
+    void TearDown() override
+    {
+        board.reset();
+        background->Release();
+        foreground->Release();
+        GlobalInfo::Instance().Reset();
+        ResetGLState();
+    }
+
+    // Places the camera over (playerX, scroll) and publishes the view position.
+    void PlaceCamera(float playerX, float scroll)
+    {
+        camera.SetScroll(scroll);
+        camera.Follow(Vec2(playerX, scroll), 0.0f);
+    }
+
+    void ExpectStateRestored()
+    {
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
+        GLint mode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_MODELVIEW);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_FLOAT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << "model-view element " << i;
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    }
+
+    TempDir dir;
+    ShaderManager shaders;
+    std::unique_ptr<Texture> background, foreground;
+    std::unique_ptr<Board> board;
+    PlayerCamera camera{1000.0f};
+};
+
+TEST_F(BoardGL, TerrainShowsUnderTheCameraWithTheBackdropAroundIt)
+{
+    // 20 columns x 60 rows at grey 100: one chunk, x from -230 to 207, z from
+    // 0 to 1150, 230 units up, so 1770 below the camera: 977 units either
+    // side of the screen centre horizontally, 733 vertically.
+    std::string path = dir.Write("map.tga", MakeTga(20, 60, [](int, int) { return 100; }));
+    CaptureStdout([&] { ASSERT_TRUE(board->LoadHeightmap(path)); });
+    GroundNode ground(*board);
+
+    struct Probe {
+        const char* where;
+        int x, y;
+        Rgba colour;
+    };
+    // +z is up the screen, +x to the left.
+    const Probe probes[] = {
+        {"centre", 320, 240, kRed},
+        {"near the far end (z 1064)", 320, 400, kRed},
+        {"past the far end (z 1247)", 320, 460, kGreen},
+        {"before the start (z -97)", 320, 20, kGreen},
+        {"left of the grid (x 366)", 200, 240, kGreen},
+        {"right of the grid (x -397)", 450, 240, kGreen},
+        {"screen corner", 2, 2, kGreen},
+    };
+    PlaceCamera(0.0f, 575.0f);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    camera.Render(&ground);
+    for (const Probe& p : probes)
+        EXPECT_TRUE(Near(ReadPixel(p.x, p.y), p.colour, 8)) << p.where;
+    ExpectStateRestored();
+
+    // With the player 600 to the side the camera follows fully (width 2500)
+    // while the terrain moves by half of that: it now lies 693 to 1130 units
+    // right of the centre, and the backdrop still fills the rest.
+    PlaceCamera(600.0f, 575.0f);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    camera.Render(&ground);
+    EXPECT_TRUE(Near(ReadPixel(320, 240), kGreen, 8));
+    EXPECT_TRUE(Near(ReadPixel(600, 240), kRed, 8));
+    EXPECT_TRUE(Near(ReadPixel(540, 240), kGreen, 8));
+}
+
+TEST_F(BoardGL, WithoutAHeightmapOnlyTheBackdropIsDrawn)
+{
+    GroundNode ground(*board);
+    PlaceCamera(0.0f, 575.0f);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    camera.Render(&ground);
+    EXPECT_TRUE(Near(ReadPixel(320, 240), kGreen, 8));
+    EXPECT_TRUE(Near(ReadPixel(639, 479), kGreen, 8));
+}
+
+TEST_F(BoardGL, ForegroundStripPassesAtTwiceTheCameraRate)
+{
+    // Level length 10000: the strip is 20000 long and is drawn shifted back
+    // by the camera's z, so its end reaches the screen centre when the
+    // camera is at z = 10000. At 975 below the camera the view spans 404
+    // units either side of the centre vertically.
+    struct Case {
+        float scroll;
+        Rgba centre, high, low;
+    };
+    const Case cases[] = {
+        {5000.0f, kBlue, kBlue, kBlue},
+        {9800.0f, kBlue, kBlue, kBlue},    // the end is 400 ahead, just off the top
+        {10100.0f, kGrey, kGrey, kBlue},   // the end is 200 behind the centre
+        {10500.0f, kGrey, kGrey, kGrey},   // gone
+    };
+    for (const Case& c : cases) {
+        PlaceCamera(0.0f, c.scroll);
+        glLoadIdentity();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        camera.Render(board.get());
+        EXPECT_TRUE(Near(ReadPixel(320, 240), c.centre, 8)) << "scroll " << c.scroll;
+        EXPECT_TRUE(Near(ReadPixel(320, 470), c.high, 8)) << "scroll " << c.scroll;
+        EXPECT_TRUE(Near(ReadPixel(5, 60), c.low, 8)) << "scroll " << c.scroll;
+        ExpectStateRestored();
+    }
+}
+
+TEST_F(BoardGL, ForegroundWithoutItsTextureIsLeftOut)
+{
+    // Untextured it would cover the whole play field in white.
+    Board bare(nullptr, nullptr, nullptr);
+    PlaceCamera(0.0f, 5000.0f);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    camera.Render(&bare);
+    EXPECT_TRUE(Near(ReadPixel(320, 240), kGrey, 8));
+    ExpectStateRestored();
+}
+
+}  // namespace

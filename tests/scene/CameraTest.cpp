@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/GlobalInfo.h"
+#include "scene/PathCamera.h"
+#include "scene/PlayerCamera.h"
+#include "scene/RotatingCamera.h"
+
+namespace {
+
+const float kPi = 3.14159265f;
+
+void ExpectVec3(const Vec3& v, float x, float y, float z, const char* what, float tolerance = 1e-4f)
+{
+    EXPECT_NEAR(v.x, x, tolerance) << what;
+    EXPECT_NEAR(v.y, y, tolerance) << what;
+    EXPECT_NEAR(v.z, z, tolerance) << what;
+}
+
+class Cameras : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        GlobalInfo::Instance().Reset();
+        PathCamera::SetCurrentPathPoint(0);
+    }
+    void TearDown() override { GlobalInfo::Instance().Reset(); }
+};
+
+TEST_F(Cameras, FollowFactorIsAnIntegerDivisionOf2500ByTheLevelWidth)
+{
+    struct Case {
+        int width;
+        float playerX, cameraX;
+    };
+    const Case cases[] = {
+        {2500, 300.0f, 300.0f},   // factor 1: follows fully
+        {500, 300.0f, 60.0f},     // factor 5: a fifth
+        {1000, 300.0f, 150.0f},   // 2500 / 1000 truncates to 2: half
+        {1, 300.0f, 0.12f},       // factor 2500
+        {2400, -300.0f, -300.0f}, // factor 1
+        {0, 300.0f, 300.0f},      // no factor: follows fully instead of dividing by zero
+        {2501, 300.0f, 300.0f},   // factor 0: the same
+        {-500, 300.0f, 300.0f},   // nonsense width: the same
+    };
+    for (const Case& c : cases)
+        EXPECT_FLOAT_EQ(PlayerCamera::FollowX(c.playerX, c.width), c.cameraX) << "width " << c.width;
+}
+
+TEST_F(Cameras, PlayerCameraLooksStraightDownAndPublishesItsGroundPosition)
+{
+    PlayerCamera camera(1000.0f);
+    ExpectVec3(camera.GetEye(), 0, 1000, 0, "initial eye");
+    ExpectVec3(camera.GetCenter(), 0, 0, 0, "initial centre");
+    ExpectVec3(camera.GetUp(), 0, 0, 1, "up");
+    EXPECT_EQ(camera.GetScroll(), 0.0f);
+
+    GlobalInfo::Instance().SetLevelSize(500, 10000);
+    camera.StartAt(Vec2(100.0f, 750.0f));
+    EXPECT_EQ(camera.GetScroll(), 750.0f);
+    camera.Follow(Vec2(100.0f, 760.0f), 50.0f);  // scrolls 10 units
+    ExpectVec3(camera.GetEye(), 20, 1000, 760, "eye");
+    ExpectVec3(camera.GetCenter(), 20, 0, 760, "centre");
+    ExpectVec3(camera.GetUp(), 0, 0, 1, "up unchanged");
+    const Vec2 view = GlobalInfo::Instance().GetViewPosition();
+    EXPECT_FLOAT_EQ(view.x, 20.0f);
+    EXPECT_FLOAT_EQ(view.y, 760.0f);
+}
+
+TEST_F(Cameras, PlayerCameraScrolls200UnitsPerSecondAtAnyFrameRate)
+{
+    const float frameTimes[] = {1.0f, 1000.0f / 144, 1000.0f / 60, 1000.0f / 30, 100.0f, 1000.0f};
+    for (float dt : frameTimes) {
+        PlayerCamera camera(1000.0f);
+        const int frames = static_cast<int>(std::lround(1000.0f / dt));
+        for (int i = 0; i < frames; ++i)
+            camera.Follow(Vec2(), dt);
+        EXPECT_NEAR(camera.GetScroll(), 200.0f, 0.01f) << "dt " << dt;
+        EXPECT_NEAR(camera.GetEye().z, 200.0f, 0.01f) << "dt " << dt;
+    }
+}
+
+TEST_F(Cameras, PlayerCameraWithoutAPlayerStillScrolls)
+{
+    GlobalInfo::Instance().SetLevelSize(0, 0);
+    PlayerCamera camera(1000.0f);
+    camera.StartAtPlayer();
+    EXPECT_EQ(camera.GetScroll(), 0.0f);
+    camera.Update(500.0f);
+    EXPECT_FLOAT_EQ(camera.GetScroll(), 100.0f);
+    EXPECT_FLOAT_EQ(GlobalInfo::Instance().GetViewPosition().y, 100.0f);
+    EXPECT_FLOAT_EQ(GlobalInfo::Instance().GetViewPosition().x, 0.0f);
+}
+
+TEST_F(Cameras, RotatingCameraCirclesTheVerticalAxis)
+{
+    struct Case {
+        int frames;
+        float dt;
+    };
+    // A quarter turn in one second, taken in one, ten or a thousand steps.
+    const Case cases[] = {{1, 1000.0f}, {10, 100.0f}, {1000, 1.0f}};
+    for (const Case& c : cases) {
+        RotatingCamera camera(Vec3(10, 5, 0), Vec3(1, 2, 3), Vec3(0, 1, 0), kPi / 2);
+        for (int i = 0; i < c.frames; ++i)
+            camera.Update(c.dt);
+        EXPECT_NEAR(camera.GetAngle(), kPi / 2, 1e-3f);
+        ExpectVec3(camera.GetEye(), 0, 5, 10, "eye", 2e-3f);
+        ExpectVec3(camera.GetCenter(), 1, 2, 3, "centre unchanged");
+        ExpectVec3(camera.GetUp(), 0, 1, 0, "up unchanged");
+    }
+    // The radius is the eye's distance from the axis, whatever its height.
+    RotatingCamera tilted(Vec3(3, 100, 4), Vec3(), Vec3(0, 1, 0), kPi, kPi / 2);
+    tilted.Update(1000.0f);
+    ExpectVec3(tilted.GetEye(), 0, 100, -5, "half a turn on from a quarter");
+}
+
+TEST_F(Cameras, PathCameraFliesTowardsTheNextWaypointAndLoops)
+{
+    CameraPath path{{Vec3(0, 0, 0), Vec3(10, 0, 0), Vec3(10, 0, 10)}};
+    PathCamera camera(Vec3(0, 0, 0), Vec3(0, 0, -1), Vec3(0, 0, 1), 1000.0f, &path);
+    camera.Update(1.0f);  // one unit towards waypoint 1
+    ExpectVec3(camera.GetEye(), 1, 0, 0, "eye");
+    ExpectVec3(camera.GetCenter(), 2, 0, 0, "one unit ahead");
+    ExpectVec3(camera.GetUp(), 0, 1, 0, "up");
+    EXPECT_EQ(PathCamera::GetCurrentPathPoint(), 0);
+
+    // Within squared distance 0.1 of the waypoint: only the index advances.
+    camera.SetEye(Vec3(10, 0, 0.3f));
+    camera.Update(1.0f);
+    ExpectVec3(camera.GetEye(), 10, 0, 0.3f, "did not move");
+    EXPECT_EQ(PathCamera::GetCurrentPathPoint(), 1);
+    camera.Update(2.0f);  // now heading for waypoint 2 (+z)
+    ExpectVec3(camera.GetEye(), 10, 0, 2.3f, "towards waypoint 2");
+
+    // After the last waypoint it heads for the first.
+    camera.SetEye(Vec3(10, 0, 10));
+    camera.Update(1.0f);
+    EXPECT_EQ(PathCamera::GetCurrentPathPoint(), 2);
+    camera.Update(1.0f);
+    ExpectVec3(camera.GetEye(), 10 - 1 / std::sqrt(2.0f), 0, 10 - 1 / std::sqrt(2.0f), "towards waypoint 0");
+    camera.SetEye(Vec3(0, 0, 0));
+    camera.Update(1.0f);
+    EXPECT_EQ(PathCamera::GetCurrentPathPoint(), 0);
+}
+
+TEST_F(Cameras, PathCamerasShareOneIndexAndToleratePathsWithoutWaypoints)
+{
+    CameraPath longPath{{Vec3(0, 0, 0), Vec3(1, 0, 0), Vec3(2, 0, 0), Vec3(3, 0, 0), Vec3(4, 0, 0)}};
+    CameraPath shortPath{{Vec3(0, 0, 0), Vec3(0, 5, 0)}};
+    PathCamera a(Vec3(1, 0, 0), Vec3(), Vec3(0, 1, 0), 1000.0f, &longPath);
+    a.Update(1.0f);
+    a.SetEye(Vec3(2, 0, 0));
+    a.Update(1.0f);
+    a.SetEye(Vec3(3, 0, 0));
+    a.Update(1.0f);
+    ASSERT_EQ(PathCamera::GetCurrentPathPoint(), 3);
+    // The other camera's path has two points: index 3 + 1 wraps to 0.
+    PathCamera b(Vec3(0, 1, 0), Vec3(), Vec3(0, 1, 0), 1000.0f, &shortPath);
+    b.Update(1.0f);
+    ExpectVec3(b.GetEye(), 0, 0, 0, "wrapped to waypoint 0");
+
+    CameraPath empty;
+    for (const CameraPath* p : {static_cast<const CameraPath*>(&empty), static_cast<const CameraPath*>(nullptr)}) {
+        PathCamera c(Vec3(1, 2, 3), Vec3(4, 5, 6), Vec3(0, 0, 1), 1000.0f, p);
+        c.Update(16.0f);
+        ExpectVec3(c.GetEye(), 1, 2, 3, "stays");
+        ExpectVec3(c.GetCenter(), 4, 5, 6, "stays");
+    }
+}
+
+}  // namespace
