@@ -12,6 +12,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     SetUpGameplayFuzzing();
+    QuietStdout quiet;
     Actors actors;
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     if (!actors.LoadEnemyTypes(in, "fuzz"))

@@ -1,12 +1,13 @@
-// What the gameplay loaders' fuzz targets share: a quiet console, assets that
-// touch neither files nor GL, and a script host whose entry points answer at
-// once. Set up once per process, on the first input.
+// What the gameplay loaders' fuzz targets share: a quiet console while an
+// input runs, assets that touch neither files nor GL, and a script host whose
+// entry points answer at once. Set up once per process, on the first input.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/GlobalInfo.h"
@@ -19,9 +20,6 @@ inline void SetUpGameplayFuzzing()
     if (done)
         return;
     done = true;
-    // The loaders print a line per record; the fuzzer's own output is on stderr.
-    if (!freopen("/dev/null", "w", stdout))
-        abort();
     Assets::SetSource(Assets::NullSource());
 
     char path[] = "/tmp/vantrel-fuzz-main-XXXXXX";
@@ -44,3 +42,27 @@ inline void SetUpGameplayFuzzing()
     unlink(path);
     ScriptManager::SetInstanceForTesting(scripts.get());
 }
+
+// The loaders print a line per record: silenced while one input runs, so the
+// replay's own summary still reaches the console.
+class QuietStdout {
+public:
+    QuietStdout()
+    {
+        static const int null = open("/dev/null", O_WRONLY);
+        fflush(stdout);
+        saved = dup(1);
+        dup2(null, 1);
+    }
+    ~QuietStdout()
+    {
+        fflush(stdout);
+        dup2(saved, 1);
+        close(saved);
+    }
+    QuietStdout(const QuietStdout&) = delete;
+    QuietStdout& operator=(const QuietStdout&) = delete;
+
+private:
+    int saved = -1;
+};

@@ -11,6 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     SetUpGameplayFuzzing();
+    QuietStdout quiet;
     Actors actors;
     std::istringstream types("drone\nd.obj\nd.png\nd.lua\n50\n9\ntank\nt.obj\nt.png\nt.lua\n-7\n2147483647\n");
     actors.LoadEnemyTypes(types, "types");
