@@ -10,6 +10,7 @@
 #include "render/TextureManager.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
+#include "script/ScriptManager.h"
 
 namespace {
 
@@ -67,6 +68,8 @@ float Game::RunFrame()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (camera && world)
         camera->RenderFrame(world.get(), nullptr);
+    // After drawing, before the scene update: the scripts' per-frame tick.
+    ScriptManager::Instance().Update(dt);
     // Drawing first, then updates: a frame shows the previous frame's state.
     if (world)
         world->UpdateTree(dt);

@@ -1,15 +1,238 @@
 #include "game/Actors.h"
 
 #include <cstdio>
+#include <fstream>
 
-bool Actors::LoadEnemyTypes(const std::string&)
+#include "core/GlobalInfo.h"
+#include "game/Assets.h"
+#include "game/Bullet.h"
+#include "game/Bullets.h"
+#include "game/Collision.h"
+#include "game/RecordReader.h"
+#include "render/Model.h"
+#include "script/ScriptManager.h"
+
+namespace {
+
+const float kActiveBehind = 2000.0f;
+const float kActiveAhead = 500.0f;
+const float kDrawnBehind = 500.0f;
+const float kDrawnAhead = 500.0f;
+
+// Below this many player bullets the plain loop is as quick as the grid.
+const size_t kGridMinimumBullets = 64;
+// Bullets appended during a pass are tested one by one; past this many the
+// grid is rebuilt (bullets do not move during the pass, so that is safe).
+const size_t kGridMaximumTail = 256;
+
+// Reads `count` more lines of a record; false when the file ends first.
+bool ReadRecordLines(RecordReader& reader, std::string* lines, int count)
 {
-    printf("  Loading enemy types...\n");
+    for (int i = 0; i < count; ++i)
+        if (!reader.NextLine(lines[i]))
+            return false;
     return true;
 }
 
-bool Actors::LoadEnemies(const std::string&)
+void ReportIncomplete(const std::string& name)
+{
+    printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
+}
+
+}  // namespace
+
+Actors::Actors()
+{
+    player = std::make_unique<Player>();
+    GlobalInfo::Instance().SetPlayer(player.get());
+}
+
+Actors::~Actors()
+{
+    // Nothing may reach the player through the blackboard once it is gone.
+    if (GlobalInfo::Instance().GetPlayer() == player.get())
+        GlobalInfo::Instance().SetPlayer(nullptr);
+    player.reset();
+    enemies.clear();
+    enemyTypes.clear();
+}
+
+bool Actors::LoadEnemyTypes(const std::string& path)
+{
+    printf("  Loading enemy types...\n");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        printf("  Couldn't open EnemyType file.\n");
+        return false;
+    }
+    return LoadEnemyTypes(in, path);
+}
+
+bool Actors::LoadEnemyTypes(std::istream& in, const std::string& name)
+{
+    RecordReader reader(in);
+    std::string nameLine;
+    std::string lines[5];  // model, texture, script, size, health
+    while (reader.NextRecordStart(nameLine)) {
+        // The whole record is read before anything is built, so a record cut
+        // short by the end of the file loads no model and no script.
+        if (!ReadRecordLines(reader, lines, 5)) {
+            ReportIncomplete(name);
+            break;
+        }
+        const std::string typeName = RecordReader::FirstWord(nameLine);
+        std::unique_ptr<Model> model = Assets::LoadModel(RecordReader::FirstWord(lines[0]));
+        model->SetShader(Assets::GetShader("enemy.shdr"));
+        model->SetTexture(Assets::GetTexture(RecordReader::FirstWord(lines[1])), 0);
+        const int handle = ScriptManager::Instance().EnemyLoadScript(RecordReader::FirstWord(lines[2]));
+        int size = 0;
+        int health = 0;
+        RecordReader::ReadInts(lines[3], &size, 1);
+        RecordReader::ReadInts(lines[4], &health, 1);
+        enemyTypes.push_back(std::make_unique<EnemyType>(typeName, std::move(model), handle, size, health));
+        printf("    Loaded %s\n", typeName.c_str());
+    }
+    return true;
+}
+
+bool Actors::LoadEnemies(const std::string& path)
 {
     printf("  Loading enemies...\n");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        printf("  Couldn't open Enemy file.\n");
+        return false;
+    }
+    return LoadEnemies(in, path);
+}
+
+bool Actors::LoadEnemies(std::istream& in, const std::string& name)
+{
+    RecordReader reader(in);
+    int loaded = 0;
+    std::string nameLine;
+    std::string lines[2];  // position, parameters
+    while (reader.NextRecordStart(nameLine)) {
+        // A line naming no type is skipped alone; the next line is then read
+        // as a candidate name (a line of numbers names no type).
+        EnemyType* type = FindEnemyType(RecordReader::FirstWord(nameLine));
+        if (!type)
+            continue;
+        if (!ReadRecordLines(reader, lines, 2)) {
+            ReportIncomplete(name);
+            break;
+        }
+        int position[2];
+        int parameters[3];
+        RecordReader::ReadInts(lines[0], position, 2);
+        RecordReader::ReadInts(lines[1], parameters, 3);
+        enemies.push_back(std::make_unique<Enemy>(
+            type, Vec2(static_cast<float>(position[0]), static_cast<float>(position[1])),
+            static_cast<float>(parameters[0]), static_cast<float>(parameters[1]),
+            static_cast<float>(parameters[2])));
+        ++loaded;
+    }
+    printf("    Loaded %d enemies\n", loaded);
     return true;
+}
+
+EnemyType* Actors::FindEnemyType(const std::string& name) const
+{
+    for (const auto& type : enemyTypes)
+        if (type->GetName() == name)
+            return type.get();
+    return nullptr;
+}
+
+void Actors::SpawnEnemy(const std::string& typeName, const Vec2& position, float state1, float state2, float delay)
+{
+    if (EnemyType* type = FindEnemyType(typeName))
+        enemies.push_back(std::make_unique<Enemy>(type, position, state1, state2, delay));
+}
+
+void Actors::HitByBullet(Enemy& enemy, Bullet& bullet)
+{
+    if (!Collision::Touches(bullet.GetPosition(), bullet.GetRadius(), enemy.GetPosition(), enemy.GetRadius()))
+        return;
+    enemy.Damage(bullet.GetStrength());
+    // The bullet spends what the enemy has left (a negative health restores it).
+    bullet.TakeDamage(enemy.GetHealth());
+}
+
+void Actors::HitByBullets(Enemy& enemy, Bullets& bullets)
+{
+    // By position throughout: the enemy's script may append player bullets,
+    // and those are tested in this same pass, after the ones before them.
+    const Bullets::BulletList& list = bullets.GetPlayerBullets();
+    size_t tailStart = 0;
+    if (broadPhase && list.size() >= kGridMinimumBullets) {
+        if (!gridBuilt || list.size() - grid.GetIndexedCount() > kGridMaximumTail) {
+            grid.Build(list);
+            gridBuilt = true;
+        }
+        candidates.clear();
+        grid.Query(enemy.GetPosition(), enemy.GetRadius(), candidates);
+        for (size_t i = 0; i < candidates.size(); ++i)
+            HitByBullet(enemy, *list[candidates[i]]);
+        tailStart = grid.GetIndexedCount();
+    }
+    for (size_t i = tailStart; i < list.size(); ++i)
+        HitByBullet(enemy, *list[i]);
+}
+
+bool Actors::IsActive(float y, const Vec2& view)
+{
+    return y > view.y - kActiveBehind && y < view.y + kActiveAhead;
+}
+
+bool Actors::IsDrawn(float y, const Vec2& view)
+{
+    return y > view.y - kDrawnBehind && y < view.y + kDrawnAhead;
+}
+
+bool Actors::IsPassed(float y, const Vec2& view)
+{
+    return y < view.y - kActiveBehind;
+}
+
+void Actors::Update(float dt)
+{
+    player->Update(dt);
+
+    const Vec2 view = GlobalInfo::Instance().GetViewPosition();
+    Bullets* bullets = GlobalInfo::Instance().GetBullets();
+    gridBuilt = false;  // bullets moved since the last pass
+
+    size_t i = 0;
+    while (i < enemies.size()) {
+        Enemy* enemy = enemies[i].get();  // stays valid: appends move the pointer, not the enemy
+        const float y = enemy->GetPosition().y;
+        if (IsActive(y, view)) {
+            if (bullets)
+                HitByBullets(*enemy, *bullets);
+            if (!enemy->Update(dt)) {
+                enemies.erase(enemies.begin() + static_cast<std::ptrdiff_t>(i));
+                continue;
+            }
+            if (Collision::Touches(enemy->GetPosition(), enemy->GetRadius(), player->GetPosition(),
+                                   player->GetRadius())) {
+                player->Damage(dt);
+                enemy->Damage(dt);
+            }
+        } else if (IsPassed(y, view)) {
+            enemies.erase(enemies.begin() + static_cast<std::ptrdiff_t>(i));
+            continue;
+        }
+        ++i;
+    }
+}
+
+void Actors::Draw()
+{
+    player->Draw();
+    const Vec2 view = GlobalInfo::Instance().GetViewPosition();
+    for (const auto& enemy : enemies) {
+        if (IsDrawn(enemy->GetPosition().y, view))
+            enemy->Draw();
+    }
 }

@@ -1,9 +1,125 @@
 #include "game/Bullets.h"
 
 #include <cstdio>
+#include <fstream>
 
-bool Bullets::LoadBulletTypes(const std::string&)
+#include "core/GlobalInfo.h"
+#include "game/Assets.h"
+#include "game/Collision.h"
+#include "game/Player.h"
+#include "game/RecordReader.h"
+
+namespace {
+
+const float kBand = 500.0f;
+
+bool InBand(const Bullet& bullet, float viewZ)
+{
+    const float z = bullet.GetPosition().y;
+    return z > viewZ - kBand && z < viewZ + kBand;
+}
+
+}  // namespace
+
+Bullets::Bullets() = default;
+
+Bullets::~Bullets()
+{
+    playerBullets.clear();
+    enemyBullets.clear();
+}
+
+bool Bullets::LoadBulletTypes(const std::string& path)
 {
     printf("  Loading bullet types...\n");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        printf("  Couldn't open BulletType file.\n");
+        return false;
+    }
+    return LoadBulletTypes(in, path);
+}
+
+bool Bullets::LoadBulletTypes(std::istream& in, const std::string& name)
+{
+    RecordReader reader(in);
+    int loaded = 0;
+    std::string wordLine;
+    std::string numberLine;
+    while (reader.NextRecordStart(wordLine)) {
+        if (!reader.NextLine(numberLine)) {
+            printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
+            break;
+        }
+        int numbers[2];
+        RecordReader::ReadInts(numberLine, numbers, 2);
+        Texture* texture = Assets::GetTexture(RecordReader::FirstWord(wordLine));
+        bulletTypes.push_back(std::make_unique<BulletType>(texture, numbers[0], numbers[1]));
+        ++loaded;
+    }
+    printf("    Loaded %d bullet types\n", loaded);
     return true;
+}
+
+bool Bullets::Add(BulletList& list, int type, const Vec2& position, const Vec2& velocity, float strength)
+{
+    if (type < 0 || static_cast<size_t>(type) >= bulletTypes.size()) {
+        if (reportedTypes.insert(type).second)
+            fprintf(stderr, "No bullet type %d (the table has %zu); the shot is ignored\n", type,
+                    bulletTypes.size());
+        return false;
+    }
+    list.push_back(std::make_unique<Bullet>(*bulletTypes[type], position, velocity, strength));
+    return true;
+}
+
+bool Bullets::AddPlayerBullet(int type, const Vec2& position, const Vec2& velocity, float strength)
+{
+    return Add(playerBullets, type, position, velocity, strength);
+}
+
+bool Bullets::AddEnemyBullet(int type, const Vec2& position, const Vec2& velocity, float strength)
+{
+    return Add(enemyBullets, type, position, velocity, strength);
+}
+
+void Bullets::Draw()
+{
+    for (const auto& bullet : playerBullets)
+        bullet->Draw();
+    for (const auto& bullet : enemyBullets)
+        bullet->Draw();
+}
+
+void Bullets::Update(float dt)
+{
+    const float viewZ = GlobalInfo::Instance().GetViewPosition().y;
+    Player* player = GlobalInfo::Instance().GetPlayer();
+
+    // Nothing here runs a script, so each list is compacted in one stable
+    // pass instead of erasing one element at a time.
+    size_t kept = 0;
+    for (size_t i = 0; i < playerBullets.size(); ++i) {
+        std::unique_ptr<Bullet>& bullet = playerBullets[i];
+        if (!InBand(*bullet, viewZ) || !bullet->Update(dt))
+            continue;
+        playerBullets[kept++] = std::move(bullet);
+    }
+    playerBullets.resize(kept);
+
+    kept = 0;
+    for (size_t i = 0; i < enemyBullets.size(); ++i) {
+        std::unique_ptr<Bullet>& bullet = enemyBullets[i];
+        if (!InBand(*bullet, viewZ) || !bullet->Update(dt))
+            continue;
+        if (player && Collision::Touches(player->GetPosition(), player->GetRadius(), bullet->GetPosition(),
+                                         bullet->GetRadius())) {
+            // The bullet loses what the player has left after the hit, so
+            // it survives only when it was stronger than that.
+            player->Damage(bullet->GetStrength());
+            bullet->TakeDamage(player->GetHealth());
+        }
+        enemyBullets[kept++] = std::move(bullet);
+    }
+    enemyBullets.resize(kept);
 }

@@ -1,0 +1,148 @@
+#include "game/Player.h"
+
+#include <cmath>
+
+#include "render/GL.h"  // before the window library's header, which would pull in gl.h
+#include <GLFW/glfw3.h>
+
+#include "core/Keyboard.h"
+#include "game/Assets.h"
+#include "game/Weapon.h"
+#include "render/Model.h"
+#include "render/ShaderParameters.h"
+#include "script/ScriptManager.h"
+
+namespace {
+
+const Vec2 kStartPosition(0.0f, 200.0f);
+const int kSize = 85;
+const float kHealth = 100.0f;
+const float kShield = 30.0f;
+const char* const kWeaponName = "Vulcan Cannon";
+
+bool Held(int key, int alternative)
+{
+    return Keyboard::IsHeld(key) || Keyboard::IsHeld(alternative);
+}
+
+}  // namespace
+
+Player::Player() : Actor(nullptr, kStartPosition, kSize, kHealth)
+{
+    shield = kShield;
+    maxHealth = health;
+    maxShield = shield;
+
+    shipModel = Assets::LoadModel("data/models/ship.obj");
+    shipModel->SetTexture(Assets::GetTexture("ship.png"), 0);
+    shipModel->SetShader(Assets::GetShader("player.shdr"));
+    model = shipModel.get();
+
+    shieldModel = Assets::LoadModel("data/models/shield.obj");
+    shieldModel->SetShader(Assets::GetShader("shield.shdr"));
+    shieldParameters = std::make_unique<ShaderParameters>();
+    shieldModel->SetShaderParameters(shieldParameters.get());
+    shieldParameters->SetFloat("alpha", shieldAlpha);
+
+    // The first weapon script is the script host's first use: the interpreter
+    // starts and the main script runs here.
+    ScriptManager& scripts = ScriptManager::Instance();
+    primaryWeapon = std::make_unique<Weapon>(
+        kWeaponName, scripts.WeaponLoadScript("data/scripts/weapons/vulcan-primary.lua"), 1);
+    secondaryWeapon = std::make_unique<Weapon>(
+        kWeaponName, scripts.WeaponLoadScript("data/scripts/weapons/vulcan-secondary.lua"), 1);
+}
+
+Player::~Player() = default;
+
+bool Player::Update(float dt)
+{
+    // Digits in the order 1..9 then 0, so the last one held wins.
+    for (int digit = 1; digit <= 10; ++digit) {
+        const int key = digit == 10 ? '0' : '0' + digit;
+        if (Keyboard::IsHeld(key)) {
+            primaryWeapon->SetLevel(digit);
+            secondaryWeapon->SetLevel(digit);
+        }
+    }
+
+    const float push = dt / 150;
+    if (Held(GLFW_KEY_UP, 'W'))
+        velocity.y += push;
+    if (Held(GLFW_KEY_DOWN, 'S'))
+        velocity.y -= push;
+    if (Held(GLFW_KEY_LEFT, 'A'))
+        velocity.x += push;
+    if (Held(GLFW_KEY_RIGHT, 'D'))
+        velocity.x -= push;
+
+    if (velocity.x < -1.0f)
+        velocity.x = -1.0f;
+    else if (velocity.x > 1.0f)
+        velocity.x = 1.0f;
+    if (velocity.y < -0.6f)
+        velocity.y = -0.6f;
+    else if (velocity.y > 0.6f)
+        velocity.y = 0.6f;
+
+    position = position + velocity * (dt / 1.3f);
+    velocity = velocity - (velocity * 0.08f) * (dt / 9);
+    position.y += dt / 5;
+
+    // Not clamped: it may end slightly below 0 and stays there until a hit.
+    if (shieldAlpha > 0)
+        shieldAlpha -= dt / 750;
+
+    ScriptManager& scripts = ScriptManager::Instance();
+    scripts.WeaponDoUpdate(primaryWeapon.get(), dt);
+    scripts.WeaponDoUpdate(secondaryWeapon.get(), dt);
+
+    // A full shield in 5 seconds; an overshoot is trimmed on the next update.
+    if (maxShield > shield)
+        shield += maxShield * dt / 5000;
+    else
+        shield = maxShield;
+    return true;
+}
+
+void Player::Damage(float amount)
+{
+    // A NaN hit would spread into the shield and the hit points for good.
+    if (std::isnan(amount))
+        return;
+    // The flash is shield / amount: a strong shield flashes fully, an empty
+    // one not at all. A hit of 0 takes the limit instead of dividing by it.
+    if (amount != 0) {
+        const float strength = shield / amount;
+        if (shieldAlpha < strength)
+            shieldAlpha = strength;
+    } else if (shield > 0) {
+        shieldAlpha = 1.0f;
+    }
+    if (shieldAlpha > 1)
+        shieldAlpha = 1.0f;
+    shield -= amount;
+    if (shield < 0) {
+        health += shield;  // what the shield could not absorb
+        shield = 0.0f;
+    }
+}
+
+void Player::Draw()
+{
+    glPushMatrix();
+    glTranslatef(position.x, 0.0f, position.y);
+
+    glPushMatrix();
+    glRotatef(-velocity.x * 60, 0.0f, 0.0f, 1.0f);  // bank into sideways motion
+    if (velocity.y < 0)
+        glRotatef(velocity.y * 45, 1.0f, 0.0f, 0.0f);  // pitch only while backing up
+    shipModel->RenderTree();
+    glPopMatrix();
+
+    if (shieldAlpha > 0) {
+        shieldParameters->SetFloat("alpha", shieldAlpha);
+        shieldModel->RenderTree();
+    }
+    glPopMatrix();
+}
