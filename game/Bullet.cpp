@@ -23,6 +23,11 @@ bool Bullet::Update(float dt)
 
 void Bullet::TakeDamage(float amount)
 {
+    // The amount is the target's health after the hit. A target already below
+    // zero has nothing left to absorb; letting it raise the strength made a
+    // bullet resting on a dead ship hit harder every frame without bound.
+    if (!(amount > 0))
+        return;
     strength -= amount;
     if (strength < 0)
         strength = 0.0f;

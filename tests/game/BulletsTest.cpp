@@ -148,7 +148,7 @@ TEST_F(BulletsTest, AHitBulletLosesThePlayersHealthAfterTheHit)
     } cases[] = {
         {100, 30, 70, 0, 0},      // spent, removed on the next update
         {100, 80, 20, 60, 1},     // stronger than what is left: survives
-        {100, 150, -50, 200, 1},  // a negative health raises the bullet's strength
+        {100, 150, -50, 150, 1},  // nothing left to absorb: the strength stays
     };
     for (const Case& c : cases) {
         Bullets fresh;
@@ -195,6 +195,8 @@ TEST_F(BulletsTest, TakeDamageNeverLeavesANegativeStrength)
     BulletType type(nullptr, 1, 1);
     Bullet bullet(type, Vec2(), Vec2(), 10);
     bullet.TakeDamage(4);
+    EXPECT_EQ(6.0f, bullet.GetStrength());
+    bullet.TakeDamage(-20);  // a target below zero health absorbs nothing
     EXPECT_EQ(6.0f, bullet.GetStrength());
     bullet.TakeDamage(100);
     EXPECT_EQ(0.0f, bullet.GetStrength());
