@@ -4,6 +4,16 @@
 //
 // Per image: zero the record, png_open_path (or png_open), allocate
 // PngOutputSize(image) bytes, png_decode, png_close_path.
+//
+// 16-bit samples are delivered as stored in the file: high byte first.
+//
+// Whatever the bytes, the reader stays inside its buffers and releases every
+// allocation before returning. png_open refuses with PNG_NOT_SUPPORTED, before
+// anything is allocated, a header it cannot decode safely: palette, interlaced
+// or sub-8-bit images, an unknown colour type, a zero width or height, a width
+// or height above PNG_MAX_DIMENSION, or filtered data above PNG_MAX_DATA bytes.
+// Image data that inflates to fewer bytes than the header promises is a zlib
+// error, never a partly filled image.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +36,11 @@ enum {
     PNG_NOT_SUPPORTED = -9,
     PNG_WRONG_ARGUMENTS = -10,
 };
+
+// Largest width or height accepted, and largest filtered data
+// (width * height * bytesPerPixel + height) accepted, in bytes.
+constexpr uint32_t PNG_MAX_DIMENSION = 16384;
+constexpr size_t PNG_MAX_DATA = size_t(256) << 20;
 
 // Reads `count` items of `size` bytes into `buffer` (or skips them when the
 // buffer is null); returns the number of whole items read, like fread.
@@ -59,5 +74,16 @@ int png_open(png_image* image, png_read_function readFunction, void* stream);
 int png_decode(png_image* image, uint8_t* output);
 int png_close_path(png_image* image);
 
-// Bytes needed for the decoded image of an opened record.
+// Bytes needed for the decoded image of an opened record; 0 when its header
+// was refused.
 size_t PngOutputSize(const png_image* image);
+
+// An image held in memory, read through png_open's read function:
+//   PngMemoryStream memory{bytes, size};
+//   png_open(&image, PngReadMemory, &memory);
+struct PngMemoryStream {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t position = 0;
+};
+size_t PngReadMemory(void* buffer, size_t size, size_t count, void* stream);
