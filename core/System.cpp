@@ -68,6 +68,12 @@ bool System::OpenWindow(const char* title, int width, int height, int samples, b
         return glfwCreateWindow(width, height, title, nullptr, nullptr);
     };
 
+    // Initialising again is a no-op once it worked; it lets a caller retry
+    // after the display could not be reached at construction.
+    if (!glfwInit()) {
+        printf("Error, could not create window.\n");
+        return false;
+    }
     window = open(samples);
     if (!window && samples > 0)
         window = open(0);  // some drivers offer no multisampled visual
