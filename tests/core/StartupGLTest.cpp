@@ -6,27 +6,21 @@
 TEST(Startup, GLStateMatchesTheDrawingContract)
 {
     // GLTestMain opened the window and ran InitGraphics once; check what that left.
+    for (GLenum capability : {GL_DEPTH_TEST, GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE})
+        EXPECT_TRUE(glIsEnabled(capability)) << capability;
+    const std::pair<GLenum, GLint> values[] = {
+        {GL_DEPTH_FUNC, GL_LEQUAL},         {GL_BLEND_SRC, GL_SRC_ALPHA},   {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA},
+        {GL_ALPHA_TEST_FUNC, GL_GREATER},   {GL_CULL_FACE_MODE, GL_BACK},   {GL_MATRIX_MODE, GL_MODELVIEW},
+    };
+    for (auto [name, expected] : values) {
+        GLint value = 0;
+        glGetIntegerv(name, &value);
+        EXPECT_EQ(value, expected) << name;
+    }
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_FLOAT_EQ(clear[0], 0.5f);
     EXPECT_FLOAT_EQ(clear[3], 1.0f);
-    GLint value = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_LEQUAL);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
-    glGetIntegerv(GL_ALPHA_TEST_FUNC, &value);
-    EXPECT_EQ(value, GL_GREATER);
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    glGetIntegerv(GL_CULL_FACE_MODE, &value);
-    EXPECT_EQ(value, GL_BACK);
-    glGetIntegerv(GL_MATRIX_MODE, &value);
-    EXPECT_EQ(value, GL_MODELVIEW);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 640);

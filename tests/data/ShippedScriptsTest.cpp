@@ -44,14 +44,7 @@ TEST(ShippedScripts, Level1PlaysThroughToTheBossesDeath)
     InSourceDirectory here;
     Lua lua;
     lua_State* L = lua.L;
-    lua_newtable(L);
-    lua_pushinteger(L, 1);
-    lua_setfield(L, -2, "level");
-    lua_pushinteger(L, 240);
-    lua_setfield(L, -2, "seconds");
-    lua_pushboolean(L, 1);
-    lua_setfield(L, -2, "quiet");
-    lua_setglobal(L, "SimulationOptions");
+    ASSERT_EQ(luaL_dostring(L, "SimulationOptions = { level = 1, seconds = 240, quiet = true }"), 0);
 
     ASSERT_EQ(luaL_loadfile(L, "tools/simulate_level.lua"), 0) << lua_tostring(L, -1);
     ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0) << lua_tostring(L, -1);
@@ -129,17 +122,12 @@ TEST(ShippedScripts, WeaponsFireFasterAndWiderWithTheirLevel)
             double s1 = 0, s2 = 0, s3 = 0;
             for (int frame = 0; frame < 120; ++frame) {
                 lua_getglobal(L, "Update");
-                lua_pushnumber(L, 0);
-                lua_pushnumber(L, 200 + frame * 10.0 / 3.0);
-                lua_pushnumber(L, 1000.0 / 60.0);
+                for (double value : {0.0, 200 + frame * 10.0 / 3.0, 1000.0 / 60.0})
+                    lua_pushnumber(L, value);
                 ASSERT_EQ(lua_pcall(L, 3, 0, 0), 0) << lua_tostring(L, -1);
                 lua_getglobal(L, "WeaponDoUpdate");
-                lua_pushinteger(L, handle);
-                lua_pushinteger(L, level);
-                lua_pushnumber(L, 1000.0 / 60.0);
-                lua_pushnumber(L, s1);
-                lua_pushnumber(L, s2);
-                lua_pushnumber(L, s3);
+                for (double value : {double(handle), double(level), 1000.0 / 60.0, s1, s2, s3})
+                    lua_pushnumber(L, value);
                 ASSERT_EQ(lua_pcall(L, 6, 3, 0), 0) << lua_tostring(L, -1);
                 s1 = lua_tonumber(L, -3);
                 s2 = lua_tonumber(L, -2);

@@ -40,13 +40,6 @@ std::unique_ptr<LoadedShader> Load(const std::string& file)
     return loaded;
 }
 
-bool Linked(const Shader& shader)
-{
-    GLint status = 0;
-    glGetObjectParameterivARB(shader.GetProgram(), GL_OBJECT_LINK_STATUS_ARB, &status);
-    return status != 0;
-}
-
 std::string Lower(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -81,12 +74,15 @@ void BindTexture(GLuint name, int unit)
     glBindTexture(GL_TEXTURE_2D, name);
 }
 
-void UnbindTextures()
+// Unbinds units 1 and 0, deletes the textures and restores the GL state.
+void ReleaseTextures(std::vector<GLuint> names)
 {
     for (int unit = 1; unit >= 0; --unit) {
         glActiveTextureARB(GL_TEXTURE0_ARB + unit);
         glDisable(GL_TEXTURE_2D);
     }
+    glDeleteTextures(GLsizei(names.size()), names.data());
+    ResetGLState();
 }
 
 // The full-screen pass the bloom and distortion effects draw: texture (0, 1)
@@ -96,27 +92,13 @@ void FullscreenPass(const Shader& shader, const ShaderParameters& parameters)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     shader.Bind();
     shader.SetParameters(parameters);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, 640, 480, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    UseClipCoordinates();
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 1);
-    glVertex2f(0, 0);
-    glTexCoord2f(0, 0);
-    glVertex2f(0, 480);
-    glTexCoord2f(1, 0);
-    glVertex2f(640, 480);
-    glTexCoord2f(1, 1);
-    glVertex2f(640, 0);
+    for (int corner : {0, 1, 3, 2}) {
+        glTexCoord2f(corner & 1, corner >> 1);
+        glVertex2f((corner & 1) * 2 - 1, (corner >> 1) * 2 - 1);
+    }
     glEnd();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
     Shader::Unbind();
 }
 
@@ -140,13 +122,12 @@ int Brightness(const Rgba& p)
 TEST(ShippedShaders, EveryShaderLinksWithTheUniformsTheGameSets)
 {
     ResetGLState();
-    struct Case {
-        const char* file;
-        std::vector<const char*> uniforms;
-    };
     // The uniforms each effect sets and the shader actually reads (a declared
     // but unused uniform has no location, so these must be in use).
-    const Case cases[] = {
+    const struct {
+        const char* file;
+        std::vector<const char*> uniforms;
+    } cases[] = {
         {"player.shdr", {}},
         {"enemy.shdr", {}},
         {"shield.shdr", {"alpha"}},
@@ -156,18 +137,19 @@ TEST(ShippedShaders, EveryShaderLinksWithTheUniformsTheGameSets)
         {"bloom.shdr", {"source_tex", "blur_tex"}},
         {"distort.shdr", {"source_tex", "distort_tex"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         auto loaded = Load(c.file);
-        EXPECT_TRUE(Linked(*loaded->shader)) << loaded->output;
-        EXPECT_EQ(Lower(loaded->output).find("error"), std::string::npos) << loaded->output;
-        EXPECT_EQ(Lower(loaded->output).find("warning"), std::string::npos) << loaded->output;
+        GLint linked = 0;
+        glGetObjectParameterivARB(loaded->shader->GetProgram(), GL_OBJECT_LINK_STATUS_ARB, &linked);
+        EXPECT_TRUE(linked) << loaded->output;
+        for (const char* word : {"error", "warning"})
+            EXPECT_EQ(Lower(loaded->output).find(word), std::string::npos) << loaded->output;
         for (const char* uniform : c.uniforms)
             EXPECT_NE(glGetUniformLocationARB(loaded->shader->GetProgram(), uniform), -1) << uniform;
     }
     // Nothing else in the directory, so a new shader gets a line above.
-    std::vector<std::string> files = ListFilesWithExtension(kShaderDir, ".shdr");
-    EXPECT_EQ(files.size(), std::size(cases));
+    EXPECT_EQ(ListFilesWithExtension(kShaderDir, ".shdr").size(), std::size(cases));
 }
 
 TEST(ShippedShaders, DistortionKeepsThePictureWhereTheMapIsBlackAndBendsItAtARing)
@@ -195,11 +177,8 @@ TEST(ShippedShaders, DistortionKeepsThePictureWhereTheMapIsBlackAndBendsItAtARin
     BindTexture(black, 1);
     FullscreenPass(*distort->shader, parameters);
     const int probes[][2] = {{0, 0}, {5, 7}, {320, 240}, {401, 133}, {639, 479}, {100, 300}};
-    for (const auto& p : probes) {
-        SCOPED_TRACE(testing::Message() << "pixel " << p[0] << "," << p[1]);
-        Rgba want = pattern(p[0], p[1]);
-        EXPECT_TRUE(Near(ReadPixel(p[0], p[1]), want, 2));
-    }
+    for (const auto& p : probes)
+        EXPECT_TRUE(Near(ReadPixel(p[0], p[1]), pattern(p[0], p[1]), 2)) << p[0] << "," << p[1];
 
     BindTexture(ring, 1);
     FullscreenPass(*distort->shader, parameters);
@@ -212,9 +191,7 @@ TEST(ShippedShaders, DistortionKeepsThePictureWhereTheMapIsBlackAndBendsItAtARin
     EXPECT_TRUE(Near(ReadPixel(20, 20), pattern(20, 20), 2));
     EXPECT_TRUE(Near(ReadPixel(320, 240), pattern(320, 240), 2));
 
-    UnbindTextures();
-    GLuint names[] = {source, black, ring};
-    glDeleteTextures(3, names);
+    ReleaseTextures({source, black, ring});
 }
 
 TEST(ShippedShaders, BloomBrightensOnlyAroundBrightParts)
@@ -260,9 +237,7 @@ TEST(ShippedShaders, BloomBrightensOnlyAroundBrightParts)
     // And the light stays white.
     EXPECT_GT(Brightness(ReadPixel(320, 240)), 3 * 245);
 
-    UnbindTextures();
-    GLuint names[] = {source, horizontal, blurred};
-    glDeleteTextures(3, names);
+    ReleaseTextures({source, horizontal, blurred});
 }
 
 TEST(ShippedShaders, GroundGlowSitsUnderThePlayerAsTheCameraSeesIt)

@@ -22,25 +22,9 @@ const Rgba kGrey = {128, 128, 128, 255};
 // A ground shader that paints the terrain plain red and declares the
 // uniforms the board sets.
 const char* const kGroundShader =
-    "[vertex]\n"
-    "void main() { gl_Position = ftransform(); }\n"
-    "[fragment]\n"
-    "uniform int plrPosX;\n"
-    "uniform int plrPosY;\n"
-    "uniform int camY;\n"
+    "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
+    "[fragment]\nuniform int plrPosX;\nuniform int plrPosY;\nuniform int camY;\n"
     "void main() { gl_FragColor = vec4(1.0, 0.0, float(plrPosX + plrPosY + camY) * 0.0, 1.0); }\n";
-
-GLuint MakeTexture(const Rgba& colour)
-{
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return id;
-}
 
 // The ground pass as the World draws it, without the rest of the world.
 class GroundNode : public SceneNode {
@@ -57,8 +41,8 @@ protected:
         ResetGLState();
         GlobalInfo::Instance().Reset();
         GlobalInfo::Instance().SetLevelSize(2500, 10000);
-        background = std::make_unique<Texture>(MakeTexture(kGreen), 1, 1);
-        foreground = std::make_unique<Texture>(MakeTexture(kBlue), 1, 1);
+        background = std::make_unique<Texture>(MakeSolidTexture(kGreen), 1, 1);
+        foreground = std::make_unique<Texture>(MakeSolidTexture(kBlue), 1, 1);
         dir.Write("ground.shdr", kGroundShader);
         CaptureStdout([&] { shaders.LoadDirectory(dir.Path()); });
         ASSERT_NE(shaders.GetShader("ground.shdr"), nullptr);
@@ -74,11 +58,14 @@ protected:
         ResetGLState();
     }
 
-    // Places the camera over (playerX, scroll) and publishes the view position.
-    void PlaceCamera(float playerX, float scroll)
+    // Renders `scene` with the camera over (playerX, scroll).
+    void RenderFrom(float playerX, float scroll, SceneNode* scene)
     {
         camera.SetScroll(scroll);
         camera.Follow(Vec2(playerX, scroll), 0.0f);
+        glLoadIdentity();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        camera.Render(scene);
     }
 
     void ExpectStateRestored()
@@ -106,12 +93,14 @@ protected:
 
 TEST_F(BoardGL, TerrainShowsUnderTheCameraWithTheBackdropAroundIt)
 {
+    GroundNode ground(*board);
+    RenderFrom(0.0f, 575.0f, &ground);
+    EXPECT_TRUE(Near(ReadPixel(320, 240), kGreen, 8)) << "without a heightmap only the backdrop";
     // 20 columns x 60 rows at grey 100: one chunk, x from -230 to 207, z from
     // 0 to 1150, 230 units up, so 1770 below the camera: 977 units either
     // side of the screen centre horizontally, 733 vertically.
     std::string path = dir.Write("map.tga", MakeTga(20, 60, [](int, int) { return 100; }));
     CaptureStdout([&] { ASSERT_TRUE(board->LoadHeightmap(path)); });
-    GroundNode ground(*board);
 
     struct Probe {
         const char* where;
@@ -128,10 +117,7 @@ TEST_F(BoardGL, TerrainShowsUnderTheCameraWithTheBackdropAroundIt)
         {"right of the grid (x -397)", 450, 240, kGreen},
         {"screen corner", 2, 2, kGreen},
     };
-    PlaceCamera(0.0f, 575.0f);
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    camera.Render(&ground);
+    RenderFrom(0.0f, 575.0f, &ground);
     for (const Probe& p : probes)
         EXPECT_TRUE(Near(ReadPixel(p.x, p.y), p.colour, 8)) << p.where;
     ExpectStateRestored();
@@ -139,24 +125,10 @@ TEST_F(BoardGL, TerrainShowsUnderTheCameraWithTheBackdropAroundIt)
     // With the player 600 to the side the camera follows fully (width 2500)
     // while the terrain moves by half of that: it now lies 693 to 1130 units
     // right of the centre, and the backdrop still fills the rest.
-    PlaceCamera(600.0f, 575.0f);
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    camera.Render(&ground);
+    RenderFrom(600.0f, 575.0f, &ground);
     EXPECT_TRUE(Near(ReadPixel(320, 240), kGreen, 8));
     EXPECT_TRUE(Near(ReadPixel(600, 240), kRed, 8));
     EXPECT_TRUE(Near(ReadPixel(540, 240), kGreen, 8));
-}
-
-TEST_F(BoardGL, WithoutAHeightmapOnlyTheBackdropIsDrawn)
-{
-    GroundNode ground(*board);
-    PlaceCamera(0.0f, 575.0f);
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    camera.Render(&ground);
-    EXPECT_TRUE(Near(ReadPixel(320, 240), kGreen, 8));
-    EXPECT_TRUE(Near(ReadPixel(639, 479), kGreen, 8));
 }
 
 TEST_F(BoardGL, ForegroundStripPassesAtTwiceTheCameraRate)
@@ -176,25 +148,16 @@ TEST_F(BoardGL, ForegroundStripPassesAtTwiceTheCameraRate)
         {10500.0f, kGrey, kGrey, kGrey},   // gone
     };
     for (const Case& c : cases) {
-        PlaceCamera(0.0f, c.scroll);
-        glLoadIdentity();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        camera.Render(board.get());
+        RenderFrom(0.0f, c.scroll, board.get());
         EXPECT_TRUE(Near(ReadPixel(320, 240), c.centre, 8)) << "scroll " << c.scroll;
         EXPECT_TRUE(Near(ReadPixel(320, 470), c.high, 8)) << "scroll " << c.scroll;
         EXPECT_TRUE(Near(ReadPixel(5, 60), c.low, 8)) << "scroll " << c.scroll;
         ExpectStateRestored();
     }
-}
-
-TEST_F(BoardGL, ForegroundWithoutItsTextureIsLeftOut)
-{
-    // Untextured it would cover the whole play field in white.
+    // Without its texture the strip is left out (untextured it would cover
+    // the whole play field in white).
     Board bare(nullptr, nullptr, nullptr);
-    PlaceCamera(0.0f, 5000.0f);
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    camera.Render(&bare);
+    RenderFrom(0.0f, 5000.0f, &bare);
     EXPECT_TRUE(Near(ReadPixel(320, 240), kGrey, 8));
     ExpectStateRestored();
 }

@@ -30,11 +30,10 @@ protected:
 
 TEST_F(Cameras, FollowFactorIsAnIntegerDivisionOf2500ByTheLevelWidth)
 {
-    struct Case {
+    const struct {
         int width;
         float playerX, cameraX;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {2500, 300.0f, 300.0f},   // factor 1: follows fully
         {500, 300.0f, 60.0f},     // factor 5: a fifth
         {1000, 300.0f, 150.0f},   // 2500 / 1000 truncates to 2: half
@@ -44,67 +43,51 @@ TEST_F(Cameras, FollowFactorIsAnIntegerDivisionOf2500ByTheLevelWidth)
         {2501, 300.0f, 300.0f},   // factor 0: the same
         {-500, 300.0f, 300.0f},   // nonsense width: the same
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_FLOAT_EQ(PlayerCamera::FollowX(c.playerX, c.width), c.cameraX) << "width " << c.width;
 }
 
 TEST_F(Cameras, PlayerCameraLooksStraightDownAndPublishesItsGroundPosition)
 {
-    PlayerCamera camera(1000.0f);
-    ExpectVec3(camera.GetEye(), 0, 1000, 0, "initial eye");
-    ExpectVec3(camera.GetCenter(), 0, 0, 0, "initial centre");
-    ExpectVec3(camera.GetUp(), 0, 0, 1, "up");
-    EXPECT_EQ(camera.GetScroll(), 0.0f);
-
     GlobalInfo::Instance().SetLevelSize(500, 10000);
+    PlayerCamera camera(1000.0f);
     camera.StartAt(Vec2(100.0f, 750.0f));
     EXPECT_EQ(camera.GetScroll(), 750.0f);
     camera.Follow(Vec2(100.0f, 760.0f), 50.0f);  // scrolls 10 units
     ExpectVec3(camera.GetEye(), 20, 1000, 760, "eye");
     ExpectVec3(camera.GetCenter(), 20, 0, 760, "centre");
-    ExpectVec3(camera.GetUp(), 0, 0, 1, "up unchanged");
+    ExpectVec3(camera.GetUp(), 0, 0, 1, "up");
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     EXPECT_FLOAT_EQ(view.x, 20.0f);
     EXPECT_FLOAT_EQ(view.y, 760.0f);
+
+    // Without a player it starts at 0 and still scrolls.
+    PlayerCamera alone(1000.0f);
+    alone.StartAtPlayer();
+    EXPECT_EQ(alone.GetScroll(), 0.0f);
+    alone.Update(500.0f);
+    EXPECT_FLOAT_EQ(alone.GetScroll(), 100.0f);
+    EXPECT_FLOAT_EQ(GlobalInfo::Instance().GetViewPosition().y, 100.0f);
 }
 
 TEST_F(Cameras, PlayerCameraScrolls200UnitsPerSecondAtAnyFrameRate)
 {
-    const float frameTimes[] = {1.0f, 1000.0f / 144, 1000.0f / 60, 1000.0f / 30, 100.0f, 1000.0f};
-    for (float dt : frameTimes) {
+    for (float dt : {1.0f, 1000.0f / 144, 1000.0f / 60, 1000.0f / 30, 100.0f, 1000.0f}) {
         PlayerCamera camera(1000.0f);
-        const int frames = static_cast<int>(std::lround(1000.0f / dt));
-        for (int i = 0; i < frames; ++i)
+        for (int i = 0, frames = int(std::lround(1000.0f / dt)); i < frames; ++i)
             camera.Follow(Vec2(), dt);
         EXPECT_NEAR(camera.GetScroll(), 200.0f, 0.01f) << "dt " << dt;
         EXPECT_NEAR(camera.GetEye().z, 200.0f, 0.01f) << "dt " << dt;
     }
 }
 
-TEST_F(Cameras, PlayerCameraWithoutAPlayerStillScrolls)
-{
-    GlobalInfo::Instance().SetLevelSize(0, 0);
-    PlayerCamera camera(1000.0f);
-    camera.StartAtPlayer();
-    EXPECT_EQ(camera.GetScroll(), 0.0f);
-    camera.Update(500.0f);
-    EXPECT_FLOAT_EQ(camera.GetScroll(), 100.0f);
-    EXPECT_FLOAT_EQ(GlobalInfo::Instance().GetViewPosition().y, 100.0f);
-    EXPECT_FLOAT_EQ(GlobalInfo::Instance().GetViewPosition().x, 0.0f);
-}
-
 TEST_F(Cameras, RotatingCameraCirclesTheVerticalAxis)
 {
-    struct Case {
-        int frames;
-        float dt;
-    };
     // A quarter turn in one second, taken in one, ten or a thousand steps.
-    const Case cases[] = {{1, 1000.0f}, {10, 100.0f}, {1000, 1.0f}};
-    for (const Case& c : cases) {
+    for (int frames : {1, 10, 1000}) {
         RotatingCamera camera(Vec3(10, 5, 0), Vec3(1, 2, 3), Vec3(0, 1, 0), kPi / 2);
-        for (int i = 0; i < c.frames; ++i)
-            camera.Update(c.dt);
+        for (int i = 0; i < frames; ++i)
+            camera.Update(1000.0f / frames);
         EXPECT_NEAR(camera.GetAngle(), kPi / 2, 1e-3f);
         ExpectVec3(camera.GetEye(), 0, 5, 10, "eye", 2e-3f);
         ExpectVec3(camera.GetCenter(), 1, 2, 3, "centre unchanged");

@@ -16,66 +16,50 @@ namespace {
 
 TEST(LevelFile, ReadsSizeAndFourPathsAfterLeadingComments)
 {
-    struct Case {
+    const std::string plain = "1000 10000 types.txt enemies.txt bullets.txt map.tga";
+    const struct {
         const char* name;
-        std::string text;
-    };
-    const Case cases[] = {
-        {"plain", "1000 10000\ntypes.txt\nenemies.txt\nbullets.txt\nmap.tga\n"},
-        {"several comments", "# Level 1\n#\n# width length\n1000 10000\ntypes.txt\nenemies.txt\nbullets.txt\nmap.tga\n"},
-        {"CRLF and blanks around words", "#c\r\n 1000   10000 \r\n  types.txt \r\nenemies.txt\r\nbullets.txt\r\nmap.tga"},
+        std::string text, read;
+    } cases[] = {
+        {"plain", "1000 10000\ntypes.txt\nenemies.txt\nbullets.txt\nmap.tga\n", plain},
+        {"several comments", "# Level 1\n#\n# w l\n1000 10000\ntypes.txt\nenemies.txt\nbullets.txt\nmap.tga\n", plain},
+        {"CRLF and blanks around words", "#c\r\n 1000   10000 \r\n  types.txt \r\nenemies.txt\r\nbullets.txt\r\nmap.tga",
+         plain},
         {"extra words and trailing lines ignored",
-         "1000 10000 7\ntypes.txt x\nenemies.txt\nbullets.txt\nmap.tga\nmore\nlines\n"},
+         "1000 10000 7\ntypes.txt x\nenemies.txt\nbullets.txt\nmap.tga\nmore\nlines\n", plain},
+        // A "#" line after the first data line is data.
+        {"comment between data lines", "1000 10000\n# types\nb\nc\nd\n", "1000 10000 # b c d"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         LevelFile level;
         std::string error;
         ASSERT_TRUE(LevelFile::Parse(c.text, "L.txt", level, error)) << c.name << ": " << error;
-        EXPECT_EQ(level.width, 1000) << c.name;
-        EXPECT_EQ(level.length, 10000) << c.name;
-        EXPECT_EQ(level.enemyTypesPath, "types.txt") << c.name;
-        EXPECT_EQ(level.enemiesPath, "enemies.txt") << c.name;
-        EXPECT_EQ(level.bulletTypesPath, "bullets.txt") << c.name;
-        EXPECT_EQ(level.heightmapPath, "map.tga") << c.name;
+        EXPECT_EQ(std::to_string(level.width) + " " + std::to_string(level.length) + " " + level.enemyTypesPath + " " +
+                      level.enemiesPath + " " + level.bulletTypesPath + " " + level.heightmapPath,
+                  c.read)
+            << c.name;
     }
 }
 
 TEST(LevelFile, MalformedFilesSayWhatIsWrongAndWhere)
 {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::string error;
+    const std::string size = ": expected the level width and length as two integers";
+    const std::pair<std::string, std::string> cases[] = {
+        {"# a\n# b\n", "level file L.txt has no size line"},
+        {"1000\na\nb\nc\nd\n", "level file L.txt line 1" + size},
+        {"# c\nwide long\na\nb\nc\nd\n", "level file L.txt line 2" + size},
+        {"# c\n\n1000 10000\na\nb\nc\nd\n", "level file L.txt line 2" + size},
+        {"1000 99999999999\na\nb\nc\nd\n", "level file L.txt line 1" + size},
+        {"1000 10000\na\nb\nc\n", "level file L.txt line 5: missing the heightmap file path"},
+        {"1000 10000\na\nb\n \t\nd\n", "level file L.txt line 4: missing the bullet type file path"},
+        {"1000 10000", "level file L.txt line 2: missing the enemy type file path"},
+        {"1000 10000\na\n\nc\nd\n", "level file L.txt line 3: missing the enemy timeline file path"},
     };
-    const std::string sizeError = ": expected the level width and length as two integers";
-    const Case cases[] = {
-        {"only comments", "# a\n# b\n", "level file L.txt has no size line"},
-        {"one number", "1000\na\nb\nc\nd\n", "level file L.txt line 1" + sizeError},
-        {"words", "# c\nwide long\na\nb\nc\nd\n", "level file L.txt line 2" + sizeError},
-        {"blank first data line", "# c\n\n1000 10000\na\nb\nc\nd\n", "level file L.txt line 2" + sizeError},
-        {"number beyond int", "1000 99999999999\na\nb\nc\nd\n", "level file L.txt line 1" + sizeError},
-        {"comment between data lines", "1000 10000\n# types\nb\nc\nd\n", ""},
-        {"no heightmap line", "1000 10000\na\nb\nc\n", "level file L.txt line 5: missing the heightmap file path"},
-        {"blank bullet line", "1000 10000\na\nb\n \t\nd\n",
-         "level file L.txt line 4: missing the bullet type file path"},
-        {"no path at all", "1000 10000", "level file L.txt line 2: missing the enemy type file path"},
-        {"timeline line empty", "1000 10000\na\n\nc\nd\n",
-         "level file L.txt line 3: missing the enemy timeline file path"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [text, expected] : cases) {
         LevelFile level;
         std::string error;
-        const bool ok = LevelFile::Parse(c.text, "L.txt", level, error);
-        if (c.error.empty()) {
-            // A "#" line after the first data line is data: here it is taken
-            // as the enemy-type path, and the rest shifts by one line.
-            EXPECT_TRUE(ok) << c.name;
-            EXPECT_EQ(level.enemyTypesPath, "#") << c.name;
-            EXPECT_EQ(level.heightmapPath, "d") << c.name;
-            continue;
-        }
-        EXPECT_FALSE(ok) << c.name;
-        EXPECT_EQ(error, c.error) << c.name;
+        EXPECT_FALSE(LevelFile::Parse(text, "L.txt", level, error)) << text;
+        EXPECT_EQ(error, expected) << text;
     }
 }
 
@@ -84,15 +68,13 @@ protected:
     void SetUp() override { GlobalInfo::Instance().Reset(); }
     void TearDown() override { GlobalInfo::Instance().Reset(); }
 
-    // A level whose sub-files exist; the heightmap is 100 x 101.
-    std::string WriteLevel(const std::string& sizeLine, const std::vector<unsigned char>& heightmap)
+    // A level `name`.txt whose sub-files exist, with heightmap `name`.tga.
+    std::string WriteLevel(const std::string& name, const std::string& sizeLine, const std::vector<unsigned char>& map)
     {
-        dir.Write("types.txt", "");
-        dir.Write("enemies.txt", "");
-        dir.Write("bullets.txt", "");
-        dir.Write("map.tga", heightmap);
-        return dir.Write("Level.txt", "# test level\n" + sizeLine + "\n" + dir.Path() + "types.txt\n" + dir.Path() +
-                                          "enemies.txt\n" + dir.Path() + "bullets.txt\n" + dir.Path() + "map.tga\n");
+        std::string text = "# test level\n" + sizeLine + "\n";
+        for (const char* file : {"types.txt", "enemies.txt", "bullets.txt"})
+            text += dir.Write(file, "") + "\n";
+        return dir.Write(name + ".txt", text + dir.Write(name + ".tga", map) + "\n");
     }
 
     TempDir dir;
@@ -114,62 +96,43 @@ TEST_F(WorldLevel, BuildsItsChildrenInOrderAndRegistersTheContainers)
     EXPECT_EQ(GlobalInfo::Instance().GetEffects(), world.GetGraphicalEffects());
 }
 
-TEST_F(WorldLevel, LoadsTheLevelSizeAndTheHeightmapLast)
+TEST_F(WorldLevel, LoadsTheLevelSizeAndTheHeightmapLastOrStopsWithTheFailuresLine)
 {
-    std::string path = WriteLevel("1000 10000", MakeTga(100, 101, [](int, int) { return 0; }));
-    World world;
-    bool ok = false;
-    std::string out = CaptureStdout([&] { ok = world.LoadLevel(path); });
-    EXPECT_TRUE(ok) << out;
-    EXPECT_EQ(out.rfind("Loading level...\n", 0), 0u) << out;
-    const std::string tail = "  Loading heightmap...\n    Loaded 20400-triangle heightmap\n";
-    ASSERT_GE(out.size(), tail.size());
-    EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
-    EXPECT_EQ(GlobalInfo::Instance().GetLevelWidth(), 1000);
-    EXPECT_EQ(GlobalInfo::Instance().GetLevelLength(), 10000);
-    EXPECT_EQ(world.GetBoard()->GetChunks().size(), 2u);
-}
-
-TEST_F(WorldLevel, FailuresStopTheLoadWithTheirLine)
-{
-    World world;
-    struct Case {
+    const std::string loaded = "  Loading heightmap...\n    Loaded 20400-triangle heightmap\n";
+    const std::string malformed = dir.Write("bad.txt", "# only a comment\nten 20\n");
+    const struct {
         const char* name;
         std::string path;
-        std::string output;
+        bool ok;
+        std::string tail;  // the whole output after "Loading level...\n" unless `partial`
+        bool partial;
         int width;
-    };
-    const std::string unreadable = dir.Path() + "missing.txt";
-    const std::string malformed = dir.Write("bad.txt", "# only a comment\nten 20\n");
-    const std::string empty = dir.Write("empty.txt", "");
-    const Case cases[] = {
-        {"unopenable", unreadable, "Loading level...\nCouldn't open level file.\n", 0},
-        {"size line not two integers", malformed,
-         "Loading level...\n  Bad level file " + malformed +
-             " line 2: expected the level width and length as two integers\n",
+        size_t chunks;
+    } cases[] = {
+        {"100 x 101 heightmap", WriteLevel("good", "1000 10000", MakeTga(100, 101, [](int, int) { return 0; })), true, loaded,
+         true, 1000, 2},
+        {"unopenable", dir.Path() + "missing.txt", false, "Couldn't open level file.\n", false, 0, 0},
+        {"size line not two integers", malformed, false,
+         "  Bad level file " + malformed + " line 2: expected the level width and length as two integers\n", false, 0,
          0},
+        {"empty file: nothing in it", dir.Write("empty.txt", ""), true, "", false, 0, 0},
+        // A broken heightmap fails the load after the size was taken.
+        {"broken heightmap", WriteLevel("broken", "500 2000", TgaHeader(2, 2, 2)), false,
+         "  Loading heightmap...\n  Failed to load heightmap.\n", true, 500, 0},
     };
-    for (const Case& c : cases) {
-        bool ok = true;
-        EXPECT_EQ(CaptureStdout([&] { ok = world.LoadLevel(c.path); }), c.output) << c.name;
-        EXPECT_FALSE(ok) << c.name;
+    for (const auto& c : cases) {
+        GlobalInfo::Instance().Reset();
+        World world;
+        bool ok = !c.ok;
+        std::string out = CaptureStdout([&] { ok = world.LoadLevel(c.path); });
+        EXPECT_EQ(ok, c.ok) << c.name;
+        ASSERT_EQ(out.rfind("Loading level...\n", 0), 0u) << c.name << ": " << out;
+        ASSERT_GE(out.size(), c.tail.size()) << c.name;
+        EXPECT_EQ(out.substr(c.partial ? out.size() - c.tail.size() : 17), c.tail) << c.name;
         EXPECT_EQ(GlobalInfo::Instance().GetLevelWidth(), c.width) << c.name;
+        EXPECT_EQ(world.GetBoard()->GetChunks().size(), c.chunks) << c.name;
     }
-
-    // An empty file is a level with nothing in it.
-    bool ok = false;
-    EXPECT_EQ(CaptureStdout([&] { ok = world.LoadLevel(empty); }), "Loading level...\n");
-    EXPECT_TRUE(ok);
-
-    // A broken heightmap fails the load after the size was taken.
-    std::string path = WriteLevel("500 2000", TgaHeader(2, 2, 2));
-    std::string out = CaptureStdout([&] { ok = world.LoadLevel(path); });
-    EXPECT_FALSE(ok);
-    const std::string tail = "  Loading heightmap...\n  Failed to load heightmap.\n";
-    ASSERT_GE(out.size(), tail.size());
-    EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
-    EXPECT_EQ(GlobalInfo::Instance().GetLevelWidth(), 500);
-    EXPECT_TRUE(world.GetBoard()->GetChunks().empty());
+    EXPECT_EQ(GlobalInfo::Instance().GetLevelLength(), 2000);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tests/support/GLTestUtil.h"
 
 #include <cstdlib>
+#include <vector>
 
 #include "core/System.h"
 #include "render/FramebufferObject.h"
@@ -39,4 +40,34 @@ bool Near(const Rgba& a, const Rgba& b, int tolerance)
         if (std::abs(int(a[i]) - int(b[i])) > tolerance)
             return false;
     return true;
+}
+
+unsigned MakeSolidTexture(const Rgba& colour)
+{
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return id;
+}
+
+Rgba TexturePixel(unsigned texture, int width, int height, int x, int y)
+{
+    std::vector<uint8_t> pixels(size_t(width) * height * 4);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    const uint8_t* p = &pixels[(size_t(y) * width + x) * 4];
+    return {p[0], p[1], p[2], p[3]};
+}
+
+void UseClipCoordinates()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }

@@ -13,3 +13,9 @@ Rgba ReadPixel(int x, int y);
 void ResetGLState();
 // True when each channel differs by at most `tolerance`.
 bool Near(const Rgba& a, const Rgba& b, int tolerance = 2);
+// A 1 x 1 texture of one colour with nearest filtering; returns its GL name.
+unsigned MakeSolidTexture(const Rgba& colour);
+// Texel (x, y) of a width-wide texture, row 0 at t = 0.
+Rgba TexturePixel(unsigned texture, int width, int height, int x, int y);
+// Identity projection and model-view: vertices are drawn in clip coordinates.
+void UseClipCoordinates();
