@@ -249,75 +249,62 @@ TEST(ShippedShaders, GroundGlowSitsUnderThePlayerAsTheCameraSeesIt)
     // camera's x and lays it 1000 below the play plane.
     const float px = 320.0f, py = 5100.0f, camX = px / 2.0f, camZ = 5000.0f;
 
-    // Draws flat meadow under the whole view and returns the window's pixels.
-    auto draw = [&](int playerX, int playerY) {
+    // Draws flat meadow under the whole view, with the player at playerX, py.
+    auto draw = [&](int playerX) {
         ShaderParameters parameters;
         parameters.SetInt("plrPosX", playerX);
-        parameters.SetInt("plrPosY", playerY);
-        parameters.SetInt("camY", static_cast<int>(camZ));
+        parameters.SetInt("plrPosY", int(py));
+        parameters.SetInt("camY", int(camZ));
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glPushMatrix();
         gluLookAt(camX, 1000, camZ, camX, 0, camZ, 0, 0, 1);
         glTranslatef(-camX / 2.0f, -1000.0f, 0.0f);
         ground->shader->Bind();
         ground->shader->SetParameters(parameters);
-        const float h = 100.0f, half = 3000.0f;
         glBegin(GL_QUADS);
         glNormal3f(0, 1, 0);
-        glVertex3f(-half, h, camZ - half);
-        glVertex3f(-half, h, camZ + half);
-        glVertex3f(half, h, camZ + half);
-        glVertex3f(half, h, camZ - half);
+        for (int corner : {0, 2, 3, 1})
+            glVertex3f(corner & 1 ? 3000 : -3000, 100, camZ + (corner & 2 ? 3000 : -3000));
         glEnd();
         Shader::Unbind();
         glPopMatrix();
-        std::vector<unsigned char> pixels(640 * 480 * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
     };
     // Where the camera shows the ship.
     glPushMatrix();
     gluLookAt(camX, 1000, camZ, camX, 0, camZ, 0, 0, 1);
-    GLdouble modelView[16], projection[16];
+    GLdouble modelView[16], projection[16], sx = 0, sy = 0, sz = 0;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     glPopMatrix();
-    GLdouble sx = 0, sy = 0, sz = 0;
     gluProject(px, 0, py, modelView, projection, viewport, &sx, &sy, &sz);
-    const int x = static_cast<int>(std::lround(sx)), y = static_cast<int>(std::lround(sy));
+    const int x = int(std::lround(sx)), y = int(std::lround(sy));
     ASSERT_TRUE(x > 40 && x < 600 && y > 40 && y < 440) << x << "," << y;
 
-    // The difference between the ship present and the ship far away is the glow.
-    std::vector<unsigned char> with = draw(static_cast<int>(px), static_cast<int>(py));
-    std::vector<unsigned char> without = draw(100000, static_cast<int>(py));
-    auto glow = [&](int gx, int gy) {
-        int sum = 0;
-        for (int c = 0; c < 3; ++c)
-            sum += with[(gy * 640 + gx) * 4 + c] - without[(gy * 640 + gx) * 4 + c];
-        return sum;
-    };
-    // The glow's middle: the centroid of where it is above half its peak (the
-    // peak itself is a plateau a few pixels wide in 8-bit colour).
-    int best = 0;
-    for (int gy = 0; gy < 480; ++gy)
-        for (int gx = 0; gx < 640; ++gx)
-            best = std::max(best, glow(gx, gy));
+    // The glow is the difference between the ship present and far away.
+    std::vector<int> glow(640 * 480);
+    std::vector<unsigned char> pixels(640 * 480 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int sign : {1, -1}) {
+        draw(sign > 0 ? int(px) : 100000);
+        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        for (size_t i = 0; i < glow.size(); ++i)
+            glow[i] += sign * (pixels[i * 4] + pixels[i * 4 + 1] + pixels[i * 4 + 2]);
+    }
+    // Its middle: the centroid of where it is above half its peak (the peak
+    // itself is a plateau a few pixels wide in 8-bit colour).
+    const int best = *std::max_element(glow.begin(), glow.end());
     EXPECT_GT(best, 60) << "the glow should be plainly visible";
     double sumX = 0, sumY = 0, weight = 0;
-    for (int gy = 0; gy < 480; ++gy)
-        for (int gx = 0; gx < 640; ++gx)
-            if (int g = glow(gx, gy); g * 2 > best) {
-                sumX += double(g) * gx;
-                sumY += double(g) * gy;
-                weight += g;
-            }
+    for (size_t i = 0; i < glow.size(); ++i)
+        if (glow[i] * 2 > best) {
+            sumX += double(glow[i]) * (i % 640);
+            sumY += double(glow[i]) * (i / 640);
+            weight += glow[i];
+        }
     ASSERT_GT(weight, 0);
-    const double centreX = sumX / weight, centreY = sumY / weight;
-    EXPECT_NEAR(centreX, x, 3.0) << "glow centred at " << centreX << "," << centreY << ", ship at " << x << "," << y;
-    EXPECT_NEAR(centreY, y, 3.0) << "glow centred at " << centreX << "," << centreY << ", ship at " << x << "," << y;
-    // It is soft: gone a quarter of the screen away.
-    EXPECT_LT(glow(x > 320 ? x - 200 : x + 200, y), 6);
+    EXPECT_NEAR(sumX / weight, x, 3.0) << "ship at " << x << "," << y;
+    EXPECT_NEAR(sumY / weight, y, 3.0) << "ship at " << x << "," << y;
+    EXPECT_LT(glow[y * 640 + (x > 320 ? x - 200 : x + 200)], 6) << "soft: gone a quarter of the screen away";
 }

@@ -238,14 +238,4 @@ TEST(ModelObj, DegenerateGeometryLeavesFiniteVectors)
     ExpectVec3(shared.GetTangents(), 3, 0, 0, 0, "no tangent at all");
 }
 
-TEST(ModelObj, TextureSlotsOutsideZeroToThreeAreIgnored)
-{
-    Model model;
-    Texture* fake = reinterpret_cast<Texture*>(0x10);
-    for (int slot : {3, 4, -1})
-        model.SetTexture(fake, slot);
-    EXPECT_EQ(model.GetTexture(3), fake);
-    EXPECT_EQ(model.GetTexture(4), nullptr);
-}
-
 }  // namespace

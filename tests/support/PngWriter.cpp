@@ -82,15 +82,13 @@ std::vector<uint8_t> WritePng(const PngWriteOptions& options, const std::vector<
     }
     png_set_write_fn(state.png, &state.file, AppendBytes, NoFlush);
     png_set_IHDR(state.png, state.info, options.width, options.height, options.depth, options.colorType,
-                 options.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (options.colorType == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(state.png, state.info, state.palette.data(), 1 << (options.depth < 8 ? options.depth : 8));
     png_set_filter(state.png, PNG_FILTER_TYPE_BASE, FilterFlag(options.filter));
     if (options.idatSize)
         png_set_compression_buffer_size(state.png, options.idatSize);
-    if (options.compressionLevel >= 0)
-        png_set_compression_level(state.png, options.compressionLevel);
     SetText(state.png, state.info, options.textBefore);
     png_write_info(state.png, state.info);
     png_write_image(state.png, state.rows.data());

@@ -16,9 +16,7 @@ struct PngWriteOptions {
     int colorType = 6;         // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
     int depth = 8;             // bits per sample
     int filter = -1;           // -1: the library's adaptive choice; 0..4: that filter on every row
-    bool interlaced = false;
     size_t idatSize = 0;       // when set, image data goes out in chunks of at most this many bytes (>= 6)
-    int compressionLevel = -1; // zlib level, -1 for the library default
     // tEXt chunks (keyword, text) written before and after the image data.
     std::vector<std::pair<std::string, std::string>> textBefore;
     std::vector<std::pair<std::string, std::string>> textAfter;
