@@ -52,7 +52,7 @@ struct ScreenRect {
     int CentreY() const { return static_cast<int>((bottom + top) / 2); }
 };
 
-ScreenRect Project(int h)
+ScreenRect Project(int h, double dx = 0)
 {
     GLdouble model[16], projection[16];
     GLint viewport[4];
@@ -60,8 +60,8 @@ ScreenRect Project(int h)
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     GLdouble x1, y1, z1, x2, y2, z2;
-    gluProject(-h, 10.0, -h, model, projection, viewport, &x1, &y1, &z1);
-    gluProject(h, 10.0, h, model, projection, viewport, &x2, &y2, &z2);
+    gluProject(dx - h, 10.0, -h, model, projection, viewport, &x1, &y1, &z1);
+    gluProject(dx + h, 10.0, h, model, projection, viewport, &x2, &y2, &z2);
     return {std::min(x1, x2), std::max(x1, x2), std::min(y1, y2), std::max(y1, y2)};
 }
 
@@ -132,76 +132,58 @@ protected:
     TextureManager textures;
 };
 
-TEST_F(ExplosionGLTest, SpriteLightsItsSquareWithTheFadingAlpha)
+TEST_F(ExplosionGLTest, SpriteLightsItsSquareWithTheFadingAlphaAndLeavesTheStateItFound)
 {
-    struct Case {
-        float size, time;
-    };
-    const Case cases[] = {{200.0f, 1.0f}, {200.0f, 300.0f}, {200.0f, 1000.0f}, {200.0f, 1800.0f},
-                          {50.0f, 480.0f}, {300.0f, 600.0f}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "size " << c.size << " time " << c.time);
+    const float cases[][2] = {{200, 1}, {200, 1000}, {200, 1800}, {50, 480}};  // size, time
+    for (auto [size, time] : cases) {
+        SCOPED_TRACE(::testing::Message() << "size " << size << " time " << time);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const Rgba background = ReadPixel(5, 5);
         LookDown();
-        auto effects = AgedExplosion(c.size, c.time);
+        GLfloat before[16], after[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, before);
+        auto effects = AgedExplosion(size, time);
         ASSERT_EQ(effects->GetEffectCount(), 1u);
         effects->Draw();
 
-        const int h = Explosion::SpriteHalfExtent(c.size, c.time);
-        const float alpha = Explosion::Alpha(c.size, c.time);
-        const Probes probes = ProbesFor(Project(h));
-        const uint8_t lit = Blend(alpha, 255, background[0]);
+        const Probes probes = ProbesFor(Project(Explosion::SpriteHalfExtent(size, time)));
+        const uint8_t lit = Blend(Explosion::Alpha(size, time), 255, background[0]);
         for (auto [x, y] : probes.inside) {
             const Rgba pixel = ReadPixel(x, y);
             EXPECT_TRUE(Near(pixel, Rgba{lit, lit, lit, pixel[3]}, 3))
                 << "inside at " << x << "," << y << ": " << int(pixel[0]) << " expected " << int(lit);
         }
-        for (auto [x, y] : probes.outside) {
-            const Rgba pixel = ReadPixel(x, y);
-            EXPECT_TRUE(Near(pixel, background, 2)) << "outside at " << x << "," << y << ": " << int(pixel[0]);
-        }
+        for (auto [x, y] : probes.outside)
+            EXPECT_TRUE(Near(ReadPixel(x, y), background, 2)) << "outside at " << x << "," << y;
+
+        effects->DrawDistortion();
+        glGetFloatv(GL_MODELVIEW_MATRIX, after);
+        EXPECT_TRUE(std::equal(before, before + 16, after));
+        GLint mode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_MODELVIEW);
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_EQ(std::vector<GLfloat>(colour, colour + 4), (std::vector<GLfloat>{1, 1, 1, 1}));
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 }
 
 TEST_F(ExplosionGLTest, NothingIsDrawnBeforeTheStartOrForSizeZero)
 {
-    struct Case {
-        float size, delay;
-    };
-    // Waiting for its delay; size 0 whose clock a negative delay has started.
-    const Case cases[] = {{100.0f, 300.0f}, {0.0f, -50.0f}, {-20.0f, -50.0f}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "size " << c.size << " delay " << c.delay);
+    // Waiting for its delay; size 0 or less whose clock a negative delay has started.
+    const float cases[][2] = {{100, 300}, {0, -50}, {-20, -50}};  // size, delay
+    for (auto [size, delay] : cases) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         const Rgba background = ReadPixel(320, 240);
         LookDown();
         GraphicalEffects effects;
-        effects.AddExplosion(c.size, Vec2(0.0f, 0.0f), c.delay);
+        effects.AddExplosion(size, Vec2(0.0f, 0.0f), delay);
         effects.Draw();
-        EXPECT_TRUE(Near(ReadPixel(320, 240), background, 0));
+        EXPECT_TRUE(Near(ReadPixel(320, 240), background, 0)) << size << " " << delay;
     }
-}
-
-TEST_F(ExplosionGLTest, DrawingLeavesTheStateItFound)
-{
-    LookDown();
-    GLfloat before[16], after[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, before);
-    auto effects = AgedExplosion(100.0f, 200.0f);
-    effects->Draw();
-    effects->DrawDistortion();
-    glGetFloatv(GL_MODELVIEW_MATRIX, after);
-    EXPECT_TRUE(std::equal(before, before + 16, after));
-    GLint value = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &value);
-    EXPECT_EQ(value, GL_MODELVIEW);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(std::vector<GLfloat>(colour, colour + 4), (std::vector<GLfloat>{1, 1, 1, 1}));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(ExplosionGLTest, MissingSpritesAreReportedOnceAndTheSquareStillShows)
@@ -233,16 +215,13 @@ TEST_F(ExplosionGLTest, ShockwavesAddUpInTheDistortionMapOverTheLargerSquare)
     FramebufferObject* target = textures.GetRenderTarget(2);
     ASSERT_NE(target, nullptr);
 
-    struct Case {
-        std::vector<float> times;  // explosions of size 150 at the origin
-    };
-    const Case cases[] = {{{300.0f}}, {{700.0f}}, {{300.0f, 600.0f}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.times.size() << " explosion(s), first at " << c.times[0]);
+    // Explosions of size 150 at the origin, aged these times.
+    const std::vector<float> cases[] = {{300.0f}, {300.0f, 600.0f}};
+    for (const std::vector<float>& times : cases) {
+        SCOPED_TRACE(::testing::Message() << times.size() << " explosion(s)");
         GraphicalEffects effects;
-        for (float time : c.times) {
+        for (float time : times)
             effects.AddExplosion(150.0f, Vec2(0.0f, 0.0f), -time);
-        }
 
         // The distortion pass: a black map, additive blending, no depth test.
         target->Bind(1);
@@ -261,7 +240,7 @@ TEST_F(ExplosionGLTest, ShockwavesAddUpInTheDistortionMapOverTheLargerSquare)
         // largest the map stays black.
         float sum = 0.0f;
         int smallest = Explosion::kMaxHalfExtent, largest = 0;
-        for (float time : c.times) {
+        for (float time : times) {
             sum += Explosion::Alpha(150.0f, time);
             const int h = Explosion::ShockwaveHalfExtent(150.0f, time);
             smallest = std::min(smallest, h);
@@ -272,19 +251,13 @@ TEST_F(ExplosionGLTest, ShockwavesAddUpInTheDistortionMapOverTheLargerSquare)
             return static_cast<uint8_t>(std::lround(std::min(sum * value, 255.0f)));
         };
         const Rgba all{channel(255.0f), channel(128.0f), 0, 255};
-        const Probes inner = ProbesFor(Project(smallest));
-        for (auto [x, y] : inner.inside) {
-            const Rgba pixel = ReadPixel(x, y);
-            EXPECT_TRUE(Near(pixel, all, 3)) << "inside at " << x << "," << y << ": " << int(pixel[0]) << ","
-                                             << int(pixel[1]) << " expected " << int(all[0]) << ","
-                                             << int(all[1]);
-        }
-        for (auto [x, y] : ProbesFor(Project(largest)).outside) {
+        for (auto [x, y] : ProbesFor(Project(smallest)).inside)
+            EXPECT_TRUE(Near(ReadPixel(x, y), all, 3)) << "inside at " << x << "," << y;
+        for (auto [x, y] : ProbesFor(Project(largest)).outside)
             EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{0, 0, 0, 255}, 1)) << "outside at " << x << "," << y;
-        }
         // The shockwave reaches beyond the sprite: a point just outside the
         // sprite's square lies inside the map's lit area.
-        const int sprite = Explosion::SpriteHalfExtent(150.0f, c.times[0]);
+        const int sprite = Explosion::SpriteHalfExtent(150.0f, times[0]);
         const ScreenRect spriteRect = Project(sprite);
         const Rgba beyond = ReadPixel(static_cast<int>(spriteRect.left) - 4, spriteRect.CentreY());
         EXPECT_GT(beyond[0], 10);
@@ -315,13 +288,9 @@ TEST_F(ExplosionGLTest, WreckDrawsItsModelWhereItFliesAndNotOnceSunk)
     const Rgba background = ReadPixel(320, 240);
     LookDown();
     effects.Draw();
-    GLdouble model[16], projection[16], wx, wy, wz;
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    gluProject(200.0, 0.0, 0.0, model, projection, viewport, &wx, &wy, &wz);
-    const int x = static_cast<int>(wx), y = static_cast<int>(wy);
+    // The origin projects to the window's centre; x = 200 lies 200 units to its left.
+    const ScreenRect at200 = Project(0, 200.0);
+    const int x = static_cast<int>(at200.left), y = at200.CentreY();
     EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{255, 255, 255, 255}, 2)) << "at " << x << "," << y;
     EXPECT_TRUE(Near(ReadPixel(320, 240), background, 0));
 

@@ -5,11 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <random>
-#include <sstream>
 
-#include "game/Actors.h"
 #include "game/BulletGrid.h"
-#include "game/Bullets.h"
 #include "game/Collision.h"
 #include "tests/game/GameplayFixture.h"
 
@@ -110,30 +107,25 @@ protected:
         };
 
         Bullets bullets;
-        std::istringstream bulletTypes("a\n2 5\nb\n2 20\nc\n2 0\nd\n2 300\n");
-        CaptureStdout([&] { bullets.LoadBulletTypes(bulletTypes, "bullets"); });
+        LoadBulletTypes(bullets, "a\n2 5\nb\n2 20\nc\n2 0\nd\n2 300\n");
         GlobalInfo::Instance().SetBullets(&bullets);
         Actors actors;
         actors.SetBroadPhase(broadPhase);
         GlobalInfo::Instance().SetActors(&actors);
-        std::istringstream enemyTypes("t0\nm\nt\ns\n40\n60\nt1\nm\nt\ns\n85\n90\nt2\nm\nt\ns\n300\n200\n"
-                                      "t3\nm\nt\ns\n-10\n30\n");
-        CaptureStdout([&] { actors.LoadEnemyTypes(enemyTypes, "types"); });
+        LoadEnemyTypes(actors, "t0\nm\nt\ns\n40\n60\nt1\nm\nt\ns\n85\n90\nt2\nm\nt\ns\n300\n200\n"
+                               "t3\nm\nt\ns\n-10\n30\n");
 
         Vec2 view(0, 1000);
         GlobalInfo::Instance().SetViewPosition(view);
         actors.GetPlayer()->SetPosition(Vec2(uniform(-300, 300), uniform(800, 1200)));
 
-        const int enemyCount = 20 + static_cast<int>(random() % 200);
-        std::vector<Vec2> spots;
-        for (int i = 0; i < enemyCount; ++i) {
-            const Vec2 at(uniform(-600, 600), uniform(-1100, 1600));
-            spots.push_back(at);
+        std::vector<Vec2> spots(20 + random() % 200);
+        for (size_t i = 0; i < spots.size(); ++i) {
+            spots[i] = Vec2(uniform(-600, 600), uniform(-1100, 1600));
             const std::string type = "t" + std::to_string(random() % 4);
-            actors.SpawnEnemy(type, at, static_cast<float>(i + 1), 0, random() % 4 == 0 ? 20.0f : 0.0f);
+            actors.SpawnEnemy(type, spots[i], static_cast<float>(i + 1), 0, random() % 4 == 0 ? 20.0f : 0.0f);
         }
-        const int bulletCount = static_cast<int>(random() % 3000);
-        for (int i = 0; i < bulletCount; ++i) {
+        for (int i = static_cast<int>(random() % 3000); i > 0; --i) {
             const Vec2 near = spots[random() % spots.size()];
             Vec2 at(near.x + uniform(-80, 80), near.y + uniform(-80, 80));
             if (random() % 100 == 0)
