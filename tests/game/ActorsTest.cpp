@@ -6,18 +6,10 @@ namespace {
 // Enemies are told apart in the log by their state1, which the scripts keep.
 const char* const kScript =
     "function EnemyLoadScript(path) Log('load', path) return 7 end\n"
-    "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
     "function Update(x, y, dt) Log('update') end\n"
-    "function EnemyDoUpdate(h, x, y, dt, a, b, c, t)\n"
-    "  Log('do', a, t)\n"
-    "  if onDo then onDo(a, x, y) end\n"
-    "  return x, y, a, b, c\n"
-    "end\n"
-    "function EnemyOnHit(h, x, y, health, damage, a, b, c, t)\n"
-    "  Log('hit', a, damage)\n"
-    "  if onHit then return onHit(health, damage, a, x, y), a, b, c end\n"
-    "  return health - damage, a, b, c\n"
-    "end\n"
+    "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) Log('do', a, t) if onDo then onDo(a, x, y) end return x, y, a, b, c end\n"
+    "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) Log('hit', a, damage)\n"
+    "  return (onHit or function(health, damage) return health - damage end)(health, damage, a, x, y), a, b, c end\n"
     "function EnemyOnDeath(h, x, y, a, b, c, t) Log('death', a) return false end\n";
 
 // "grunt": size 40 (radius 20), 10 hit points. "brute": size 85, 50 hit points.
@@ -71,18 +63,9 @@ TEST_F(ActorsTest, LoadsEnemyTypesInFileOrder)
 {
     std::vector<std::string> requests;
     Assets::Source source = Assets::NullSource();
-    source.loadModel = [&](const std::string& path) {
-        requests.push_back("model " + path);
-        return std::make_unique<Model>();
-    };
-    source.getTexture = [&](const std::string& name) -> Texture* {
-        requests.push_back("texture " + name);
-        return nullptr;
-    };
-    source.getShader = [&](const std::string& name) -> Shader* {
-        requests.push_back("shader " + name);
-        return nullptr;
-    };
+    source.loadModel = [&](const std::string& path) { return requests.push_back("model " + path), std::make_unique<Model>(); };
+    source.getTexture = [&](const std::string& name) { return requests.push_back("texture " + name), (Texture*)nullptr; };
+    source.getShader = [&](const std::string& name) { return requests.push_back("shader " + name), (Shader*)nullptr; };
     Assets::SetSource(source);
     Actors fresh;
     requests.clear();  // the player's own models
@@ -95,17 +78,14 @@ TEST_F(ActorsTest, LoadsEnemyTypesInFileOrder)
     EXPECT_EQ(expected, requests);
     ASSERT_EQ(2u, fresh.GetEnemyTypes().size());
     const EnemyType& brute = *fresh.GetEnemyTypes()[1];
-    EXPECT_EQ("brute", brute.GetName());
-    EXPECT_EQ(7, brute.GetScriptHandle());
-    EXPECT_EQ(85, brute.GetSize());
-    EXPECT_EQ(50, brute.GetHealth());
+    EXPECT_EQ("brute 7 85 50", Join(brute.GetName(), brute.GetScriptHandle(), brute.GetSize(), brute.GetHealth()));
     EXPECT_EQ("  Loading enemy types...\n  Couldn't open EnemyType file.\n",
               CaptureStdout([&] { EXPECT_FALSE(fresh.LoadEnemyTypes(dir.Path() + "none")); }));
 }
 
 TEST_F(ActorsTest, EnemyTypeAndTimelineFilesDropATruncatedRecord)
 {
-    struct Case {
+    struct {
         bool timeline;
         const char* text;
         const char* output;
@@ -125,7 +105,7 @@ TEST_F(ActorsTest, EnemyTypeAndTimelineFilesDropATruncatedRecord)
         {true, "grunt\n1 2\n3 4 5\nbrute\n6 7\n8 9 10", "    Loaded 2 enemies\n", "2"},
         {true, "", "    Loaded 0 enemies\n", "0"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Actors fresh;
         if (c.timeline)
             LoadEnemyTypes(fresh, kTypes);
@@ -144,12 +124,9 @@ TEST_F(ActorsTest, TimelineFilePlacesEnemiesWithTheirDelay)
     LoadEnemyTypes(fresh, kTypes);
     const std::string path = dir.Write("enemies.txt", "grunt\n100 3000\n0 1 500\n");
     EXPECT_EQ("  Loading enemies...\n    Loaded 1 enemies\n", CaptureStdout([&] { fresh.LoadEnemies(path); }));
-    const Enemy& enemy = *fresh.GetEnemies()[0];
-    EXPECT_EQ("grunt", enemy.GetType()->GetName());
-    EXPECT_EQ(Vec2(100, 3000), enemy.GetPosition());
-    EXPECT_EQ(Vec3(0, 1, 0), Vec3(enemy.GetState1(), enemy.GetState2(), enemy.GetState3()));
-    EXPECT_EQ(-500.0f, enemy.GetTimer());
-    EXPECT_EQ(10.0f, enemy.GetHealth());
+    const Enemy& e = *fresh.GetEnemies()[0];
+    EXPECT_EQ("grunt 100 3000 0 1 0 -500 10", Join(e.GetType()->GetName(), e.GetPosition(), e.GetState1(),
+                                                   e.GetState2(), e.GetState3(), e.GetTimer(), e.GetHealth()));
     EXPECT_EQ("  Loading enemies...\n  Couldn't open Enemy file.\n",
               CaptureStdout([&] { EXPECT_FALSE(fresh.LoadEnemies(dir.Path() + "none")); }));
 }
@@ -159,33 +136,27 @@ TEST_F(ActorsTest, RadiusIsHalfTheSizeRoundedTowardZeroAndTheFirstOfTwoNamesWins
     LoadEnemyTypes(*actors, "odd\nm\nt\ns\n85\n1\nneg\nm\nt\ns\n-5\n1\nodd\nm\nt\ns\n10\n1\n");
     Spawn(1, Vec2(), "odd");
     Spawn(2, Vec2(), "neg");
-    EXPECT_EQ(42, actors->GetEnemies()[0]->GetRadius());
-    EXPECT_EQ(-2, actors->GetEnemies()[1]->GetRadius());
-    EXPECT_EQ(nullptr, actors->FindEnemyType("Odd"));
-    EXPECT_EQ(nullptr, actors->FindEnemyType("od"));
+    EXPECT_EQ("42 -2", Join(actors->GetEnemies()[0]->GetRadius(), actors->GetEnemies()[1]->GetRadius()));
+    EXPECT_TRUE(!actors->FindEnemyType("Odd") && !actors->FindEnemyType("od"));
 }
 
 TEST_F(ActorsTest, ActivityAndDrawingWindowsAroundTheView)
 {
     const Vec2 view(0, 1000);
-    struct Case {
-        float y;
-        bool active, drawn;
-    } cases[] = {{1499, true, true}, {1500, false, false}, {501, true, true},    {500, true, false},
-                 {-999, true, false}, {-1000, false, false}, {-1001, false, false}};
+    const std::tuple<float, bool, bool> cases[] = {{1499, true, true},   {1500, false, false},  {501, true, true},
+                                                   {500, true, false},   {-999, true, false},   {-1000, false, false},
+                                                   {-1001, false, false}};  // y, active, drawn
     float id = 1;
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.active, Actors::IsActive(c.y, view)) << c.y;
-        EXPECT_EQ(c.drawn, Actors::IsDrawn(c.y, view)) << c.y;
-        Spawn(id++, Vec2(0, c.y));
+    for (auto [y, active, drawn] : cases) {
+        EXPECT_EQ(Join(active, drawn), Join(Actors::IsActive(y, view), Actors::IsDrawn(y, view))) << y;
+        Spawn(id++, Vec2(0, y));
     }
     actors->Update(16);
     // Only the active ones ran their scripts; the one behind the rear bound
     // went without a death call.
     EXPECT_EQ("do 1 16 | do 3 16 | do 4 16 | do 5 16", TakeLog());
     EXPECT_EQ("1 2 3 4 5 6", Ids());
-    EXPECT_EQ(0.0f, actors->GetEnemies()[1]->GetTimer());  // the dormant ones' timers did not run
-    EXPECT_EQ(0.0f, actors->GetEnemies()[5]->GetTimer());
+    EXPECT_TRUE(actors->GetEnemies()[1]->GetTimer() == 0 && actors->GetEnemies()[5]->GetTimer() == 0);  // dormant
 }
 
 TEST_F(ActorsTest, BulletsHitAtExactlyTheSumOfTheRadii)
@@ -196,16 +167,15 @@ TEST_F(ActorsTest, BulletsHitAtExactlyTheSumOfTheRadii)
     Shoot(Vec2(-25, 1000), 4);       // a hit
     actors->Update(16);
     EXPECT_EQ("hit 1 3 | hit 1 4 | do 1 16", TakeLog());
-    EXPECT_EQ(3.0f, actors->GetEnemies()[0]->GetHealth());
-    // Each bullet lost what the enemy had left after its hit.
-    EXPECT_EQ(0.0f, bullets->GetPlayerBullets()[0]->GetStrength());  // 3 - 7
-    EXPECT_EQ(3.0f, bullets->GetPlayerBullets()[1]->GetStrength());
-    EXPECT_EQ(1.0f, bullets->GetPlayerBullets()[2]->GetStrength());  // 4 - 3
+    // Health left; each bullet lost what the enemy had left after its hit: 3 - 7, none, 4 - 3.
+    const auto& shots = bullets->GetPlayerBullets();
+    EXPECT_EQ("3 0 3 1", Join(actors->GetEnemies()[0]->GetHealth(), shots[0]->GetStrength(), shots[1]->GetStrength(),
+                              shots[2]->GetStrength()));
 }
 
 TEST_F(ActorsTest, EveryDeathIsCalledOnceAndRemovedInThatPass)
 {
-    struct Case {
+    struct {
         const char* onHit;  // what the enemy's script makes of a hit
         const char* log;
         const char* left;
@@ -214,7 +184,7 @@ TEST_F(ActorsTest, EveryDeathIsCalledOnceAndRemovedInThatPass)
         {"function(health, damage) return 0/0 end", "hit 1 6 | hit 1 6 | do 1 16 | death 1 | do 2 16", "2"},
         {"function(health, damage) return health end", "hit 1 6 | hit 1 6 | do 1 16 | do 2 16", "1 2"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         TearDown();
         SetUp();
         Run(std::string("onHit = ") + c.onHit);
@@ -238,9 +208,8 @@ TEST_F(ActorsTest, ContactCostsTheFrameTimeAndAContactKillIsRemovedNextFrame)
     Spawn(1, Vec2(30, 1000));  // 42 + 20 >= 30
     actors->Update(16);
     EXPECT_EQ("do 1 16 | hit 1 16", TakeLog());
-    EXPECT_EQ(100.0f, player.GetHealth());  // shield first
-    EXPECT_NEAR(14.0f, player.GetShield(), 1e-4);
-    EXPECT_EQ(-6.0f, actors->GetEnemies()[0]->GetHealth());
+    // Shield first; the enemy loses the frame time too.
+    EXPECT_EQ("100 14 -6", Join(player.GetHealth(), player.GetShield(), actors->GetEnemies()[0]->GetHealth()));
     EXPECT_EQ("1", Ids());  // dead, but only found so in the next update
     actors->Update(16);
     EXPECT_EQ("do 1 32 | death 1", TakeLog());
@@ -266,14 +235,10 @@ TEST_F(ActorsTest, OrderOfScriptCallsWithinAFrame)
 
 TEST_F(ActorsTest, AnEnemySpawnedDuringThePassIsUpdatedLaterInTheSamePass)
 {
-    Run("function onDo(id, x, y)\n"
-        "  if id == 1 then\n"
-        "    for i = 1, 600 do Vantrel.SpawnEnemy('brute', 0, 9000, 2000 + i, 0, 0) end\n"
-        "    Vantrel.SpawnEnemy('grunt', x, y, 99, 0, 0)\n"
-        "    Vantrel.SpawnEnemy('grunt', x, y, 98, 0, 50)\n"
-        "    Vantrel.SpawnEnemy('grunt', x, y - 5000, 97, 0, 0)\n"
-        "  end\n"
-        "end");
+    Run("function onDo(id, x, y) if id ~= 1 then return end\n"
+        "  for i = 1, 600 do Vantrel.SpawnEnemy('brute', 0, 9000, 2000 + i, 0, 0) end\n"
+        "  Vantrel.SpawnEnemy('grunt', x, y, 99, 0, 0) Vantrel.SpawnEnemy('grunt', x, y, 98, 0, 50)\n"
+        "  Vantrel.SpawnEnemy('grunt', x, y - 5000, 97, 0, 0) end");
     Spawn(1, Vec2(0, 1000));
     Spawn(2, Vec2(0, 1100));
     actors->Update(16);  // the 600 appends move the array under the pass
@@ -288,9 +253,7 @@ TEST_F(ActorsTest, ABulletFiredDuringAHitIsTestedInTheSamePass)
 {
     // A hit of 3 fires a bullet of 4 at the enemy; its hit comes after the others.
     Run("function onHit(health, damage, id, x, y)\n"
-        "  if damage == 3 then Vantrel.ShootPlayerPlasma(0, x, y, 0, 0, 4) end\n"
-        "  return health - damage\n"
-        "end");
+        "  if damage == 3 then Vantrel.ShootPlayerPlasma(0, x, y, 0, 0, 4) end return health - damage end");
     Spawn(1, Vec2(0, 1000));
     for (int i = 0; i < 100; ++i)  // enough for the grid
         Shoot(Vec2(400, 1000 + static_cast<float>(i)), 1);

@@ -58,7 +58,7 @@ TEST_F(BulletsTest, FacingFollowsTheVelocity)
         {Vec2(0, 1), 90.00008f}, {Vec2(-1, 0), 0.0f}, {Vec2(1, 0), 180.00015f}, {Vec2(0, -3), -90.00008f}};
     for (auto [velocity, angle] : cases) {
         bullets.AddPlayerBullet(0, Vec2(), velocity, 1);
-        EXPECT_NEAR(angle, bullets.GetPlayerBullets().back()->GetAngle(), 1e-4) << velocity;
+        EXPECT_NEAR(angle, bullets.GetPlayerBullets().back()->GetAngle(), 1e-4) << Join(velocity);
     }
 }
 
@@ -76,19 +76,19 @@ TEST_F(BulletsTest, BulletsMoveAndAreDroppedOutsideTheOpenBandKeepingTheirOrder)
     bullets.AddEnemyBullet(1, Vec2(0, 1500), Vec2(0, 0), 1);
     bullets.AddEnemyBullet(1, Vec2(5, 1000), Vec2(0, 0), -1);
     bullets.Update(15);
-    const auto& players = bullets.GetPlayerBullets();
-    ASSERT_EQ(3u, players.size());
-    EXPECT_EQ(Vec2(0, 1020), players[0]->GetPosition());
-    EXPECT_EQ(Vec2(0, 1499.9f), players[1]->GetPosition());
-    EXPECT_EQ(Vec2(9e9f, 1000), players[2]->GetPosition());
-    ASSERT_EQ(1u, bullets.GetEnemyBullets().size());
-    EXPECT_EQ(Vec2(-30, 1000), bullets.GetEnemyBullets()[0]->GetPosition());
+    auto positions = [](const std::vector<std::unique_ptr<Bullet>>& list) {
+        std::string text;
+        for (const auto& bullet : list)
+            text += Join(bullet->GetPosition()) + " | ";
+        return text;
+    };
+    EXPECT_EQ("0 1020 | 0 1499.9 | 9e+09 1000 | ", positions(bullets.GetPlayerBullets()));
+    EXPECT_EQ("-30 1000 | ", positions(bullets.GetEnemyBullets()));
 
     // When the view moves on, what is now outside the band goes at the next update.
     GlobalInfo::Instance().SetViewPosition(Vec2(0, 520));
     bullets.Update(15);
-    ASSERT_EQ(1u, bullets.GetPlayerBullets().size());
-    EXPECT_EQ(9e9f, bullets.GetPlayerBullets()[0]->GetPosition().x);
+    EXPECT_EQ("9e+09 1000 | ", positions(bullets.GetPlayerBullets()));
 }
 
 TEST_F(BulletsTest, AHitBulletLosesThePlayersHealthAfterTheHit)
@@ -115,12 +115,12 @@ TEST_F(BulletsTest, AHitBulletLosesThePlayersHealthAfterTheHit)
         player.SetHealth(c.health);
         fresh.AddEnemyBullet(0, c.at, Vec2(), c.strength);
         fresh.Update(0);
-        EXPECT_EQ(c.healthAfter, player.GetHealth()) << c.at;
         ASSERT_EQ(1u, fresh.GetEnemyBullets().size()) << "the hit bullet stays for this update";
-        EXPECT_EQ(c.strengthAfter, fresh.GetEnemyBullets()[0]->GetStrength()) << c.at;
+        EXPECT_EQ(Join(c.healthAfter, c.strengthAfter), Join(player.GetHealth(), fresh.GetEnemyBullets()[0]->GetStrength()))
+            << Join(c.at);
         player.SetPosition(Vec2(0, 300));
         fresh.Update(0);
-        EXPECT_EQ(c.remainingAfterNextUpdate, fresh.GetEnemyBullets().size()) << c.at;
+        EXPECT_EQ(c.remainingAfterNextUpdate, fresh.GetEnemyBullets().size()) << Join(c.at);
         GlobalInfo::Instance().SetPlayer(nullptr);
     }
 }

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,8 +15,6 @@
 #include <lua.hpp>
 
 #include "core/GlobalInfo.h"
-#include "core/Vec2.h"
-#include "core/Vec3.h"
 #include "core/Keyboard.h"
 #include "game/Actors.h"
 #include "game/Assets.h"
@@ -25,17 +22,19 @@
 #include "script/ScriptManager.h"
 #include "tests/support/TestFiles.h"
 
-// Exact comparison and printing of vectors, for test expectations.
+// Values joined with single spaces (vectors by their components), so that a
+// test compares a whole state in one expectation.
+inline void Put(std::ostream& out, const Vec2& v) { out << v.x << ' ' << v.y; }
+inline void Put(std::ostream& out, const Vec3& v) { out << v.x << ' ' << v.y << ' ' << v.z; }
 template <typename T>
-bool operator==(const Vec2T<T>& a, const Vec2T<T>& b) { return a.x == b.x && a.y == b.y; }
-template <typename T>
-bool operator==(const Vec3T<T>& a, const Vec3T<T>& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-template <typename T>
-std::ostream& operator<<(std::ostream& out, const Vec2T<T>& v) { return out << '(' << v.x << ", " << v.y << ')'; }
-template <typename T>
-std::ostream& operator<<(std::ostream& out, const Vec3T<T>& v)
+void Put(std::ostream& out, const T& value) { out << value; }
+template <typename... T>
+std::string Join(const T&... values)
 {
-    return out << '(' << v.x << ", " << v.y << ", " << v.z << ')';
+    std::ostringstream out;
+    ((Put(out, values), out << ' '), ...);
+    std::string text = out.str();
+    return text.substr(0, text.size() - 1);
 }
 
 // Loaders fed from text, their progress lines swallowed.
@@ -79,18 +78,13 @@ protected:
         scripts.reset();
         const std::string prelude =
             "log = {}\n"
-            "function Log(...)\n"
-            "  local parts = {}\n"
-            "  for i = 1, select('#', ...) do parts[#parts + 1] = tostring((select(i, ...))) end\n"
-            "  log[#log + 1] = table.concat(parts, ' ')\n"
-            "end\n"
-            "function WeaponLoadScript(path) return 0 end\n"
-            "function EnemyLoadScript(path) return 0 end\n"
+            "function Log(...) local p = {} for i = 1, select('#', ...) do p[i] = tostring((select(i, ...))) end\n"
+            "  log[#log + 1] = table.concat(p, ' ') end\n"
+            "function WeaponLoadScript(path) return 0 end function EnemyLoadScript(path) return 0 end\n"
             "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
             "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x, y, a, b, c end\n"
             "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end\n"
-            "function EnemyOnDeath(h, x, y, a, b, c, t) return false end\n"
-            "function Update(x, y, dt) end\n";
+            "function EnemyOnDeath(h, x, y, a, b, c, t) return false end function Update(x, y, dt) end\n";
         scripts = std::make_unique<ScriptManager>(dir.Write("main.lua", prelude + main));
         ScriptManager::SetInstanceForTesting(scripts.get());
         return *scripts;

@@ -32,10 +32,8 @@ protected:
 
 TEST_F(PlayerTest, StartsAtTheDesignValuesAndRunsBothWeaponsPrimaryFirst)
 {
-    EXPECT_EQ(Vec2(0, 200), player->GetPosition());
-    EXPECT_EQ(42, player->GetRadius());  // size 85
-    EXPECT_EQ(100.0f, player->GetHealth());
-    EXPECT_EQ(30.0f, player->GetShield());
+    // Position, radius (size 85), health, shield.
+    EXPECT_EQ("0 200 42 100 30", Join(player->GetPosition(), player->GetRadius(), player->GetHealth(), player->GetShield()));
     EXPECT_EQ("load data/scripts/weapons/vulcan-primary.lua | load data/scripts/weapons/vulcan-secondary.lua",
               TakeLog());
     Hold({'4'});
@@ -98,7 +96,7 @@ TEST_F(PlayerTest, VelocityIsClampedBeforeTheMove)
     for (auto [before, after] : cases) {
         player->SetVelocity(before);
         player->Update(0);  // no time: only the clamp acts
-        EXPECT_EQ(after, player->GetVelocity());
+        EXPECT_EQ(Join(after), Join(player->GetVelocity()));
     }
     // Held for long the speed settles below the clamp because drag follows it.
     Hold({GLFW_KEY_UP, GLFW_KEY_LEFT});
@@ -110,7 +108,10 @@ TEST_F(PlayerTest, VelocityIsClampedBeforeTheMove)
 
 TEST_F(PlayerTest, DigitKeysSetBothWeaponsLevelsLastTestedWins)
 {
-    const std::pair<std::initializer_list<int>, int> cases[] = {
+    const struct {
+        std::initializer_list<int> keys;
+        int level;
+    } cases[] = {
         {{'5'}, 5}, {{'3', '7'}, 7}, {{'0', '4'}, 10}, {{'9', '1'}, 9}, {{}, 9}, {{'0'}, 10}, {{'1'}, 1},
     };
     for (auto [keys, level] : cases) {

@@ -4,38 +4,37 @@
 
 namespace {
 
+std::string Stderr(const std::function<void()>& body)
+{
+    ::testing::internal::CaptureStderr();
+    body();
+    return ::testing::internal::GetCapturedStderr();
+}
+
 class ScriptManagerTest : public GameplayTest {
 protected:
-    // A bullet table of three types (sizes 1, 3, 5), registered for the script functions.
-    void UseBullets()
+    // Three bullet types of sizes 1, 3, 5 and an actors container, registered for the script functions.
+    void UseWorld()
     {
         LoadBulletTypes(bullets, "a.png\n1 2\nb.png\n3 4\nc.png\n5 6\n");
         GlobalInfo::Instance().SetBullets(&bullets);
+        GlobalInfo::Instance().SetActors(&actors);
+        GlobalInfo::Instance().SetPlayer(actors.GetPlayer());
     }
-    void UseActors()
-    {
-        actors = std::make_unique<Actors>();
-        GlobalInfo::Instance().SetActors(actors.get());
-    }
-    void TearDown() override
-    {
-        actors.reset();
-        GameplayTest::TearDown();
-    }
+    std::string States(const Weapon& w) { return Join(w.GetState1(), w.GetState2(), w.GetState3()); }
 
     Bullets bullets;
-    std::unique_ptr<Actors> actors;
+    Actors actors;  // built before the test's interpreter: its weapons get handle 0
 };
 
 TEST_F(ScriptManagerTest, ConstructionPublishesTheVantrelTableAndRunsTheMainScriptOnce)
 {
     Start("runs = (runs or 0) + 1\n");
-    EXPECT_EQ("1", Eval("runs"));
-    for (const char* name : {"ShootEnemyPlasma", "ShootPlayerPlasma", "Explode", "SpawnEnemy"})
-        EXPECT_EQ("function", Eval(std::string("type(Vantrel.") + name + ")")) << name;
-    EXPECT_EQ("true", Eval("package.loaded.Vantrel == Vantrel"));
-    EXPECT_EQ("true", Eval("debug.getregistry().Vantrel.__index == Vantrel"));
-    EXPECT_EQ("true", Eval("debug.getregistry().Vantrel.__metatable == Vantrel"));
+    EXPECT_EQ("1 function function function function true true true",
+              Eval("table.concat({runs, type(Vantrel.ShootEnemyPlasma), type(Vantrel.ShootPlayerPlasma),"
+                   "type(Vantrel.Explode), type(Vantrel.SpawnEnemy), tostring(package.loaded.Vantrel == Vantrel),"
+                   "tostring(debug.getregistry().Vantrel.__index == Vantrel),"
+                   "tostring(debug.getregistry().Vantrel.__metatable == Vantrel)}, ' ')"));
     // The table itself stays on the stack and is all that is there.
     ASSERT_EQ(1, Top());
     lua_getglobal(L(), "Vantrel");
@@ -45,30 +44,27 @@ TEST_F(ScriptManagerTest, ConstructionPublishesTheVantrelTableAndRunsTheMainScri
 
 TEST_F(ScriptManagerTest, MissingMainScriptIsReportedAndLeavesEveryCallHarmless)
 {
-    ::testing::internal::CaptureStderr();
-    ScriptManager manager(dir.Path() + "no-such-main.lua");
-    ScriptManager::SetInstanceForTesting(&manager);
-    EXPECT_EQ(0, manager.WeaponLoadScript("w.lua"));
     Weapon weapon("Vulcan Cannon", 4, 1);
     weapon.SetState1(5);
-    manager.WeaponDoUpdate(&weapon, 16);
-    manager.Update(16);
+    const std::string errors = Stderr([&] {
+        scripts = std::make_unique<ScriptManager>(dir.Path() + "no-such-main.lua");
+        EXPECT_EQ(0, scripts->WeaponLoadScript("w.lua"));
+        scripts->WeaponDoUpdate(&weapon, 16);
+        scripts->Update(16);
+    });
     EXPECT_EQ(5.0f, weapon.GetState1());
-    EXPECT_EQ(1, lua_gettop(manager.GetState()));
-    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(1, Top());
     for (std::string text : {"Script error in main script " + dir.Path() + "no-such-main.lua",
                              std::string("Script error in WeaponLoadScript: "), std::string("Script error in Update: ")})
         EXPECT_NE(std::string::npos, errors.find(text)) << text;
-    ScriptManager::SetInstanceForTesting(nullptr);
 }
 
 TEST_F(ScriptManagerTest, LoadScriptsPassThePathAndRoundTheHandle)
 {
     Start("function WeaponLoadScript(path) Log('weapon', path) return result end\n"
           "function EnemyLoadScript(path) Log('enemy', path) return result end\n");
-    const std::pair<const char*, int> cases[] = {
-        {"2.6", 3}, {"2.4", 2}, {"-2.6", -3}, {"'12'", 12}, {"'abc'", 0}, {"nil", 0}, {"{}", 0}, {"1e20", 0}, {"0/0", 0},
-    };
+    const std::pair<const char*, int> cases[] = {{"2.6", 3}, {"2.4", 2},   {"-2.6", -3}, {"'12'", 12}, {"'abc'", 0},
+                                                 {"nil", 0}, {"{}", 0},    {"1e20", 0},  {"0/0", 0}};
     for (auto [result, handle] : cases) {
         Run(std::string("result = ") + result);
         EXPECT_EQ(handle, scripts->WeaponLoadScript("data/w.lua")) << result;
@@ -87,21 +83,13 @@ TEST_F(ScriptManagerTest, WeaponDoUpdateHandsStateInAndTakesThreeResultsBack)
     weapon.SetLevel(4);
     scripts->WeaponDoUpdate(&weapon, 20);
     EXPECT_EQ("7 1 16 0 0 0 | 7 4 20 1 2 3", TakeLog());  // a new weapon hands (handle, 1, dt, 0, 0, 0)
-    struct Case {
-        const char* results;
-        float s1, s2, s3;
-    } cases[] = {
-        {"{4, 5, 6, 99}", 4, 5, 6},  // extra results are dropped
-        {"{8}", 8, 0, 0},            // missing ones read as 0
-        {"{}", 0, 0, 0},
-        {"{'x', '2', 0.5}", 0, 2, 0.5f},
-    };
-    for (const Case& c : cases) {
-        Run(std::string("results = ") + c.results);
+    // Extra results are dropped, missing ones read as 0.
+    const std::pair<const char*, const char*> cases[] = {
+        {"{4, 5, 6, 99}", "4 5 6"}, {"{8}", "8 0 0"}, {"{}", "0 0 0"}, {"{'x', '2', 0.5}", "0 2 0.5"}};
+    for (auto [results, states] : cases) {
+        Run(std::string("results = ") + results);
         scripts->WeaponDoUpdate(&weapon, 20);
-        EXPECT_EQ(c.s1, weapon.GetState1()) << c.results;
-        EXPECT_EQ(c.s2, weapon.GetState2()) << c.results;
-        EXPECT_EQ(c.s3, weapon.GetState3()) << c.results;
+        EXPECT_EQ(states, States(weapon)) << results;
         EXPECT_EQ(1, Top());
     }
     TakeLog();
@@ -118,20 +106,15 @@ TEST_F(ScriptManagerTest, EnemyCallsPassTheirArgumentsInOrderAndReadTheirResults
     Run("results = {10, 20, 11, 12, 13}");
     Vec2 moved = scripts->EnemyDoUpdate(5, Vec2(1.5f, 2.5f), 16, s1, s2, s3, 100);
     EXPECT_EQ("do 5 1.5 2.5 16 1 2 3 100", TakeLog());
-    EXPECT_EQ(Vec2(10, 20), moved);
-    EXPECT_EQ(Vec3(11, 12, 13), Vec3(s1, s2, s3));
-
+    EXPECT_EQ("10 20 11 12 13", Join(moved, s1, s2, s3));
     Run("results = {}");  // nothing moves the enemy to (0, 0) and zeroes its states
-    EXPECT_EQ(Vec2(0, 0), scripts->EnemyDoUpdate(5, Vec2(1.5f, 2.5f), 16, s1, s2, s3, 100));
-    EXPECT_EQ(Vec3(0, 0, 0), Vec3(s1, s2, s3));
-    TakeLog();
-
-    Run("results = {42, 7, 8, 9}");
+    moved = scripts->EnemyDoUpdate(5, Vec2(1.5f, 2.5f), 16, s1, s2, s3, 100);
+    EXPECT_EQ("0 0 0 0 0", Join(moved, s1, s2, s3));
+    Run("results = {42, 7, 8, 9} log = {}");
     s1 = 1, s2 = 2, s3 = 3;
     EXPECT_EQ(42.0f, scripts->EnemyOnHit(6, Vec2(3, 4), 50, 12.5f, s1, s2, s3, -20));
     EXPECT_EQ("hit 6 3 4 50 12.5 1 2 3 -20", TakeLog());
-    EXPECT_EQ(Vec3(7, 8, 9), Vec3(s1, s2, s3));
-
+    EXPECT_EQ("7 8 9", Join(s1, s2, s3));
     const std::pair<const char*, bool> deaths[] = {{"{true}", true}, {"{false}", false}, {"{}", false}, {"{0}", true}};
     for (auto [result, wreck] : deaths) {
         Run(std::string("results = ") + result);
@@ -141,25 +124,17 @@ TEST_F(ScriptManagerTest, EnemyCallsPassTheirArgumentsInOrderAndReadTheirResults
     EXPECT_EQ(1, Top());
 }
 
-TEST_F(ScriptManagerTest, UpdatePassesThePlayersPositionAndTheFrameTime)
+TEST_F(ScriptManagerTest, UpdatePassesThePlayersPositionAndTheFrameTimeAndLooksItUpEachCall)
 {
     Start("function Update(x, y, dt) Log(x, y, dt) return 1, 2, 3 end\n");
     scripts->Update(16);  // no player yet: the origin
-    UseActors();
-    actors->GetPlayer()->SetPosition(Vec2(12.5f, 340));
+    UseWorld();
+    actors.GetPlayer()->SetPosition(Vec2(12.5f, 340));
     scripts->Update(17);
-    EXPECT_EQ("0 0 16 | 12.5 340 17", TakeLog());
+    Run("function Update(x, y, dt) Log('new') end");
+    scripts->Update(17);
+    EXPECT_EQ("0 0 16 | 12.5 340 17 | new", TakeLog());
     EXPECT_EQ(1, Top());  // results of Update are dropped
-}
-
-TEST_F(ScriptManagerTest, EntryPointsAreLookedUpByNameOnEveryCall)
-{
-    Start("function WeaponDoUpdate() return 1, 1, 1 end\n");
-    Weapon weapon("Vulcan Cannon", 0, 1);
-    scripts->WeaponDoUpdate(&weapon, 16);
-    Run("function WeaponDoUpdate() return 2, 2, 2 end");
-    scripts->WeaponDoUpdate(&weapon, 16);
-    EXPECT_EQ(2.0f, weapon.GetState1());
 }
 
 // Every protected call that fails keeps the object's values, restores the
@@ -175,24 +150,23 @@ TEST_F(ScriptManagerTest, FailedCallsKeepValuesRestoreTheStackAndReportOnce)
           "EnemyLoadScript = nil\n");
     Weapon weapon("Vulcan Cannon", 3, 1);
     weapon.SetState2(2);
-    ::testing::internal::CaptureStderr();
-    for (int frame = 0; frame < 3; ++frame) {
-        scripts->WeaponDoUpdate(&weapon, 16);
-        EXPECT_EQ(2.0f, weapon.GetState2());
-        EXPECT_EQ(1, Top());
-        float s1 = 4, s2 = 5, s3 = 6;
-        EXPECT_EQ(Vec2(7, 8), scripts->EnemyDoUpdate(1, Vec2(7, 8), 16, s1, s2, s3, 10));
-        EXPECT_EQ(1, Top());
-        EXPECT_EQ(33.0f, scripts->EnemyOnHit(1, Vec2(7, 8), 33, 5, s1, s2, s3, 10));
-        EXPECT_EQ(Vec3(4, 5, 6), Vec3(s1, s2, s3));
-        EXPECT_EQ(1, Top());
-        EXPECT_FALSE(scripts->EnemyOnDeath(1, Vec2(7, 8), s1, s2, s3, 10));
-        scripts->Update(16);
-        EXPECT_EQ(0, scripts->WeaponLoadScript("w.lua"));
-        EXPECT_EQ(0, scripts->EnemyLoadScript("e.lua"));
-        EXPECT_EQ(1, Top());
-    }
-    const std::string errors = ::testing::internal::GetCapturedStderr();
+    const std::string errors = Stderr([&] {
+        for (int frame = 0; frame < 3; ++frame) {
+            scripts->WeaponDoUpdate(&weapon, 16);
+            EXPECT_EQ("0 2 0", States(weapon));
+            EXPECT_EQ(1, Top());
+            float s1 = 4, s2 = 5, s3 = 6;
+            EXPECT_EQ("7 8", Join(scripts->EnemyDoUpdate(1, Vec2(7, 8), 16, s1, s2, s3, 10)));
+            EXPECT_EQ(1, Top());
+            EXPECT_EQ(33.0f, scripts->EnemyOnHit(1, Vec2(7, 8), 33, 5, s1, s2, s3, 10));
+            EXPECT_EQ("4 5 6", Join(s1, s2, s3));
+            EXPECT_EQ(1, Top());
+            EXPECT_FALSE(scripts->EnemyOnDeath(1, Vec2(7, 8), s1, s2, s3, 10));
+            scripts->Update(16);
+            EXPECT_EQ(0, scripts->WeaponLoadScript("w.lua") + scripts->EnemyLoadScript("e.lua"));
+            EXPECT_EQ(1, Top());
+        }
+    });
     EXPECT_EQ(21, scripts->GetErrorCount());
     for (const char* text : {"Script error in WeaponDoUpdate: ", "weapon broke", "Script error in EnemyDoUpdate: ",
                              "move broke", "Script error in EnemyOnHit: (error object is a table value)",
@@ -206,10 +180,10 @@ TEST_F(ScriptManagerTest, FailedCallsKeepValuesRestoreTheStackAndReportOnce)
 TEST_F(ScriptManagerTest, DistinctMessagesAreReportedButTheirNumberIsBounded)
 {
     Start("n = 0\nfunction Update() n = n + 1 error('failure number ' .. n) end\n");
-    ::testing::internal::CaptureStderr();
-    for (int i = 0; i < 500; ++i)
-        scripts->Update(16);
-    const std::string errors = ::testing::internal::GetCapturedStderr();
+    const std::string errors = Stderr([&] {
+        for (int i = 0; i < 500; ++i)
+            scripts->Update(16);
+    });
     EXPECT_EQ(101u, CountLines(errors));  // a hundred messages and one line saying the rest are not shown
     EXPECT_NE(std::string::npos, errors.find("failure number 100\n"));
     EXPECT_EQ(std::string::npos, errors.find("failure number 101\n"));
@@ -222,9 +196,7 @@ TEST_F(ScriptManagerTest, AFailingGlobalsLookupIsCaughtToo)
     Run("WeaponDoUpdate = nil");
     Weapon weapon("Vulcan Cannon", 0, 1);
     weapon.SetState2(9);
-    ::testing::internal::CaptureStderr();
-    scripts->WeaponDoUpdate(&weapon, 16);
-    EXPECT_NE(std::string::npos, ::testing::internal::GetCapturedStderr().find("no global WeaponDoUpdate"));
+    EXPECT_NE(std::string::npos, Stderr([&] { scripts->WeaponDoUpdate(&weapon, 16); }).find("no global WeaponDoUpdate"));
     EXPECT_EQ(9.0f, weapon.GetState2());
     EXPECT_EQ(1, Top());
 }
@@ -232,32 +204,27 @@ TEST_F(ScriptManagerTest, AFailingGlobalsLookupIsCaughtToo)
 TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedType)
 {
     Start("");
-    UseBullets();
-    Run("Vantrel.ShootPlayerPlasma(1.9, 10, 20, 0.5, -1, 7)");
-    Run("Vantrel.ShootPlayerPlasma(-0.5, 1, 2, 3, 4, 5)");
-    Run("Vantrel.ShootEnemyPlasma('2', 30, 40, -1, 0, 9)");
+    UseWorld();
+    Run("Vantrel.ShootPlayerPlasma(1.9, 10, 20, 0.5, -1, 7) Vantrel.ShootPlayerPlasma(-0.5, 1, 2, 3, 4, 5)"
+        " Vantrel.ShootEnemyPlasma('2', 30, 40, -1, 0, 9)");
     ASSERT_EQ(2u, bullets.GetPlayerBullets().size());
     ASSERT_EQ(1u, bullets.GetEnemyBullets().size());
-    const Bullet& first = *bullets.GetPlayerBullets()[0];
-    EXPECT_EQ(3, first.GetSize());  // type 1
-    EXPECT_EQ(4, first.GetRadius());
-    EXPECT_EQ(Vec2(10, 20), first.GetPosition());
-    EXPECT_EQ(Vec2(0.5f, -1), first.GetVelocity());
-    EXPECT_EQ(7.0f, first.GetStrength());
-    EXPECT_EQ(1, bullets.GetPlayerBullets()[1]->GetSize());  // type 0
-    EXPECT_EQ(5, bullets.GetEnemyBullets()[0]->GetSize());   // type 2
-    EXPECT_EQ(9.0f, bullets.GetEnemyBullets()[0]->GetStrength());
+    const Bullet &first = *bullets.GetPlayerBullets()[0], &second = *bullets.GetPlayerBullets()[1],
+                 &enemy = *bullets.GetEnemyBullets()[0];
+    // Size and radius of type 1, position, velocity, strength; then types 0 and 2.
+    EXPECT_EQ("3 4 10 20 0.5 -1 7", Join(first.GetSize(), first.GetRadius(), first.GetPosition(),
+                                         first.GetVelocity(), first.GetStrength()));
+    EXPECT_EQ("1 5 9", Join(second.GetSize(), enemy.GetSize(), enemy.GetStrength()));
 }
 
 TEST_F(ScriptManagerTest, ABulletTypeOutsideTheTableIsRefusedWithoutStoppingTheScript)
 {
     Start("");
-    UseBullets();
-    ::testing::internal::CaptureStderr();
-    Run("for _, t in ipairs({3, -1, 1e12, 0/0, 3, 'x'}) do Vantrel.ShootPlayerPlasma(t, 0, 0, 0, 1, 1) end\n"
-        "Vantrel.ShootEnemyPlasma(17, 0, 0, 0, 1, 1)\n"
-        "after = true");
-    const std::string errors = ::testing::internal::GetCapturedStderr();
+    UseWorld();
+    const std::string errors = Stderr([&] {
+        Run("for _, t in ipairs({3, -1, 1e12, 0/0, 3, 'x'}) do Vantrel.ShootPlayerPlasma(t, 0, 0, 0, 1, 1) end\n"
+            "Vantrel.ShootEnemyPlasma(17, 0, 0, 0, 1, 1) after = true");
+    });
     ASSERT_EQ(1u, bullets.GetPlayerBullets().size());  // 'x' reads as 0, the only valid one
     EXPECT_EQ(1, bullets.GetPlayerBullets()[0]->GetSize());
     EXPECT_TRUE(bullets.GetEnemyBullets().empty());
@@ -271,31 +238,27 @@ TEST_F(ScriptManagerTest, ABulletTypeOutsideTheTableIsRefusedWithoutStoppingTheS
 TEST_F(ScriptManagerTest, SpawnEnemyUsesTheLastSixArguments)
 {
     Start("function EnemyLoadScript(path) return 5 end\n");
-    UseActors();
-    LoadEnemyTypes(*actors, "grunt\nm.obj\nt.png\ns.lua\n40\n10\n42\nm.obj\nt.png\ns.lua\n20\n3\n");
-    Run("Vantrel.SpawnEnemy('grunt', 100, 3000, 1.5, 2.5, 500)");
-    Run("Vantrel.SpawnEnemy('ignored', 'grunt', 1, 2, 3, 4, 5)");
-    Run("Vantrel.SpawnEnemy(42, 7, 8, 0, 0, 0)");  // a number names the type by its text
-    for (const char* type : {"'nobody'", "{}", "'grunt\\0x'"})
-        Run(std::string("Vantrel.SpawnEnemy(") + type + ", 7, 8, 0, 0, 0)");
-    const auto& enemies = actors->GetEnemies();
+    UseWorld();
+    LoadEnemyTypes(actors, "grunt\nm.obj\nt.png\ns.lua\n40\n10\n42\nm.obj\nt.png\ns.lua\n20\n3\n");
+    Run("Vantrel.SpawnEnemy('grunt', 100, 3000, 1.5, 2.5, 500)\n"
+        "Vantrel.SpawnEnemy('ignored', 'grunt', 1, 2, 3, 4, 5)\n"
+        "Vantrel.SpawnEnemy(42, 7, 8, 0, 0, 0)\n"  // a number names the type by its text
+        "for _, t in ipairs({'nobody', {}, 'grunt\\0x'}) do Vantrel.SpawnEnemy(t, 7, 8, 0, 0, 0) end");
+    const auto& enemies = actors.GetEnemies();
     ASSERT_EQ(3u, enemies.size());
-    EXPECT_EQ("grunt", enemies[0]->GetType()->GetName());
-    EXPECT_EQ(Vec2(100, 3000), enemies[0]->GetPosition());
-    EXPECT_EQ(Vec3(1.5f, 2.5f, 0), Vec3(enemies[0]->GetState1(), enemies[0]->GetState2(), enemies[0]->GetState3()));
-    EXPECT_EQ(-500.0f, enemies[0]->GetTimer());
-    EXPECT_EQ(10.0f, enemies[0]->GetHealth());
-    EXPECT_EQ(20, enemies[0]->GetRadius());
-    EXPECT_EQ(Vec2(1, 2), enemies[1]->GetPosition());
-    EXPECT_EQ(-5.0f, enemies[1]->GetTimer());
+    auto describe = [](const Enemy& e) {
+        return Join(e.GetType()->GetName(), e.GetPosition(), e.GetState1(), e.GetState2(), e.GetState3(),
+                    e.GetTimer(), e.GetHealth(), e.GetRadius());
+    };
+    EXPECT_EQ("grunt 100 3000 1.5 2.5 0 -500 10 20", describe(*enemies[0]));
+    EXPECT_EQ("grunt 1 2 3 4 0 -5 10 20", describe(*enemies[1]));
     EXPECT_EQ("42", enemies[2]->GetType()->GetName());
 }
 
 TEST_F(ScriptManagerTest, GameFunctionsRefuseTooFewArgumentsAndReturnNothing)
 {
     Start("");
-    UseBullets();
-    UseActors();
+    UseWorld();
     const std::pair<const char*, const char*> cases[] = {
         {"Vantrel.ShootPlayerPlasma(0, 1, 2, 3, 4)",
          "Vantrel.ShootPlayerPlasma expects 6 arguments (type, x, y, velocityX, velocityY, strength), got 5"},
@@ -307,14 +270,11 @@ TEST_F(ScriptManagerTest, GameFunctionsRefuseTooFewArgumentsAndReturnNothing)
     };
     for (auto [call, message] : cases) {
         // Called with values of the caller's own on the stack just below.
-        Run(std::string("local a, b, c, d, e, f = 1, 2, 3, 4, 5, 6\nok, message = pcall(function() ") + call +
-            " end)");
+        Run(std::string("local a, b, c, d, e, f = 1, 2, 3, 4, 5, 6 ok, message = pcall(function() ") + call + " end)");
         EXPECT_EQ("false", Eval("ok")) << call;
         EXPECT_NE(std::string::npos, Eval("message").find(message)) << Eval("message");
     }
-    EXPECT_TRUE(bullets.GetPlayerBullets().empty());
-    EXPECT_TRUE(bullets.GetEnemyBullets().empty());
-    EXPECT_TRUE(actors->GetEnemies().empty());
+    EXPECT_EQ(0u, bullets.GetPlayerBullets().size() + bullets.GetEnemyBullets().size() + actors.GetEnemies().size());
     for (const char* call : {"Vantrel.ShootPlayerPlasma(0, 1, 2, 3, 4, 5)", "Vantrel.Explode(0, 500, 2, 0)",
                              "Vantrel.SpawnEnemy('x', 0, 0, 0, 0, 0)"})
         EXPECT_EQ("0", Eval(std::string("select('#', ") + call + ")")) << call;
@@ -322,30 +282,26 @@ TEST_F(ScriptManagerTest, GameFunctionsRefuseTooFewArgumentsAndReturnNothing)
     GlobalInfo::Instance().SetEffects(&effects);
     Run("Vantrel.Explode(0, 500, 2, 0)");
     EXPECT_EQ(1u, effects.GetEffectCount());
-    EXPECT_EQ(1, Top());
 }
 
 TEST_F(ScriptManagerTest, GameFunctionsCalledFromEntryPointsLeaveTheStackBalanced)
 {
     Start("function Update(x, y, dt)\n"
-          "  Vantrel.ShootPlayerPlasma(0, x, y, 0, 1, 1)\n"
-          "  Vantrel.ShootEnemyPlasma(1, x, y, 0, -1, 1)\n"
-          "  Vantrel.Explode(x, y, 10, 0)\n"
-          "  Vantrel.SpawnEnemy('none', x, y, 0, 0, 0)\n"
+          "  Vantrel.ShootPlayerPlasma(0, x, y, 0, 1, 1) Vantrel.ShootEnemyPlasma(1, x, y, 0, -1, 1)\n"
+          "  Vantrel.Explode(x, y, 10, 0) Vantrel.SpawnEnemy('none', x, y, 0, 0, 0)\n"
           "  Vantrel.ShootPlayerPlasma(0, 1)\n"  // fails: the rest of Update is skipped
           "  Log('unreachable')\n"
           "end\n");
-    UseBullets();
-    ::testing::internal::CaptureStderr();
-    for (int i = 0; i < 10; ++i) {
-        scripts->Update(16);
-        ASSERT_EQ(1, Top());
-    }
-    const std::string errors = ::testing::internal::GetCapturedStderr();
+    UseWorld();
+    const std::string errors = Stderr([&] {
+        for (int i = 0; i < 10; ++i) {
+            scripts->Update(16);
+            ASSERT_EQ(1, Top());
+        }
+    });
     EXPECT_NE(std::string::npos, errors.find("Script error in Update: "));
     EXPECT_NE(std::string::npos, errors.find("Vantrel.ShootPlayerPlasma expects 6 arguments"));
-    EXPECT_EQ(10u, bullets.GetPlayerBullets().size());
-    EXPECT_EQ(10u, bullets.GetEnemyBullets().size());
+    EXPECT_EQ("10 10", Join(bullets.GetPlayerBullets().size(), bullets.GetEnemyBullets().size()));
     EXPECT_EQ("", TakeLog());
 }
 
