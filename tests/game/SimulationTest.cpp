@@ -14,55 +14,42 @@
 namespace {
 
 const char* const kMainScript = R"(
-violations, deaths, killed = {}, {}, {}
-updated, nextId, elapsed, px, py = 0, 1000, 0, 0, 0
-
-function WeaponLoadScript(path) if path:find('primary') then return 1 end return 2 end
+deaths, killed, nextId, elapsed, px, py = {}, {}, 1000, 0, 0, 0
+function WeaponLoadScript(path) return path:find('primary') and 1 or 2 end
 function EnemyLoadScript(path) return path == 'tank.lua' and 20 or 10 end
-
 function Update(x, y, dt)
-  px, py = x, y
-  elapsed = elapsed + dt
+  px, py, elapsed = x, y, elapsed + dt
   while elapsed > 450 do
-    elapsed = elapsed - 450
-    nextId = nextId + 1
+    elapsed, nextId = elapsed - 450, nextId + 1
     local kind = (nextId % 3 == 0) and 'tank' or 'drone'
     Vantrel.SpawnEnemy(kind, x + (nextId * 37) % 600 - 300, y + 450, nextId, 0, (nextId % 4) * 100)
   end
 end
-
 function WeaponDoUpdate(handle, level, dt, cooldown, shots, c)
   cooldown = cooldown - dt
-  if cooldown <= 0 then
-    cooldown, shots = cooldown + 90, shots + 1
-    local side = handle == 1 and -12 or 12
-    Vantrel.ShootPlayerPlasma(0, px + side, py + 40, side * 0.01 * level, 1.2, 3)
-  end
-  return cooldown, shots, c
+  if cooldown > 0 then return cooldown, shots, c end
+  local side = handle == 1 and -12 or 12
+  Vantrel.ShootPlayerPlasma(0, px + side, py + 40, side * 0.01 * level, 1.2, 3)
+  return cooldown + 90, shots + 1, c
 end
-
 function EnemyDoUpdate(handle, x, y, dt, id, fire, c, timer)
-  updated = updated + 1
   fire = fire + dt
   if fire > 900 then
-    fire = fire - 900
     local dx, dy = px - x, py - y
     local d = math.sqrt(dx * dx + dy * dy) + 1
+    fire = fire - 900
     Vantrel.ShootEnemyPlasma(1, x, y, dx / d * 0.5, dy / d * 0.5, 6)
   end
   if handle == 20 and id % 5 == 0 and fire < dt then  -- a tank calls in a drone beside it
     nextId = nextId + 1
     Vantrel.SpawnEnemy('drone', x + 60, y, nextId, 0, 0)
   end
-  local speed = handle == 20 and 0.03 or 0.12
-  return x + (px - x) * 0.001 * dt, y - speed * dt, id, fire, c + 1
+  return x + (px - x) * 0.001 * dt, y - (handle == 20 and 0.03 or 0.12) * dt, id, fire, c + 1
 end
-
 function EnemyOnHit(handle, x, y, health, damage, id, fire, c, timer)
   if health - damage <= 0 then killed[id] = true end
   return health - damage, id, fire, c
 end
-
 function EnemyOnDeath(handle, x, y, id, fire, c, timer)
   deaths[id] = (deaths[id] or 0) + 1
   Vantrel.Explode(x, y, 40, 0)
@@ -71,13 +58,10 @@ end
 )";
 
 // Wraps EnemyDoUpdate to count calls made outside the activity window.
-const char* const kWindowGuard = "outside, calls = 0, 0\n"
-                                 "local update = EnemyDoUpdate\n"
-                                 "function EnemyDoUpdate(h, x, y, ...)\n"
-                                 "  calls = calls + 1\n"
-                                 "  if not (y > viewY - 2000 and y < viewY + 500) then outside = outside + 1 end\n"
-                                 "  return update(h, x, y, ...)\n"
-                                 "end\n";
+const char* const kWindowGuard =
+    "outside, calls = 0, 0 local update = EnemyDoUpdate\n"
+    "function EnemyDoUpdate(h, x, y, ...) calls = calls + 1\n"
+    "  if not (y > viewY - 2000 and y < viewY + 500) then outside = outside + 1 end return update(h, x, y, ...) end\n";
 
 // Runs a minute of 16 ms frames, weaving left and right; `each` runs after every frame.
 template <typename F>
@@ -144,15 +128,11 @@ TEST_F(SimulationTest, AMinuteOfPlayKeepsItsInvariants)
     std::string present = " ";
     for (const auto& enemy : actors.GetEnemies())
         present += std::to_string(static_cast<int>(enemy->GetState1())) + " ";
-    Run("present = '" + present + "'\n"
-        "deathCount, wrong = 0, {}\n"
-        "for id, n in pairs(deaths) do\n"
-        "  deathCount = deathCount + 1\n"
-        "  if n ~= 1 or present:find(' ' .. id .. ' ') then wrong[#wrong + 1] = id .. ':' .. n end\n"
-        "end\n"
+    Run("present, deathCount, wrong = '" + present + "', 0, {}\n"
+        "for id, n in pairs(deaths) do deathCount = deathCount + 1\n"
+        "  if n ~= 1 or present:find(' ' .. id .. ' ') then wrong[#wrong + 1] = id .. ':' .. n end end\n"
         "for id in pairs(killed) do\n"
-        "  if not deaths[id] and not present:find(' ' .. id .. ' ') then wrong[#wrong + 1] = id .. ':0' end\n"
-        "end");
+        "  if not deaths[id] and not present:find(' ' .. id .. ' ') then wrong[#wrong + 1] = id .. ':0' end end");
     EXPECT_EQ("", Eval("table.concat(wrong, ' ')"));
     EXPECT_LT(50, std::stoi(Eval("deathCount")));
     EXPECT_EQ("nil", Eval("deaths[4]"));
