@@ -60,23 +60,21 @@ TEST_F(PlayerTest, OneFrameWithUpHeldFromRestAndTheDrift)
 
 TEST_F(PlayerTest, SteeringKeys)
 {
-    struct Case {
+    // Left is +x: the view's +x is the screen's left. The signs of the velocity after one frame.
+    const struct {
         std::initializer_list<int> keys;
-        int sx, sy;  // sign of the velocity after one frame
+        const char* signs;
     } cases[] = {
-        {{GLFW_KEY_UP}, 0, 1},    {{'W'}, 0, 1},
-        {{GLFW_KEY_DOWN}, 0, -1}, {{'S'}, 0, -1},
-        {{GLFW_KEY_LEFT}, 1, 0},  {{'A'}, 1, 0},  // left is +x: the view's +x is the screen's left
-        {{GLFW_KEY_RIGHT}, -1, 0}, {{'D'}, -1, 0},
-        {{GLFW_KEY_LEFT, GLFW_KEY_RIGHT}, 0, 0}, {{GLFW_KEY_UP, 'S'}, 0, 0}, {{GLFW_KEY_UP, 'D'}, -1, 1},
+        {{GLFW_KEY_UP}, "0 1"},   {{'W'}, "0 1"},  {{GLFW_KEY_DOWN}, "0 -1"}, {{'S'}, "0 -1"},
+        {{GLFW_KEY_LEFT}, "1 0"}, {{'A'}, "1 0"},  {{GLFW_KEY_RIGHT}, "-1 0"}, {{'D'}, "-1 0"},
+        {{GLFW_KEY_LEFT, GLFW_KEY_RIGHT}, "0 0"}, {{GLFW_KEY_UP, 'S'}, "0 0"}, {{GLFW_KEY_UP, 'D'}, "-1 1"},
     };
     auto sign = [](float v) { return (v > 0) - (v < 0); };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         player->SetVelocity(Vec2());
         Hold(c.keys);
         player->Update(16);
-        EXPECT_EQ(c.sx, sign(player->GetVelocity().x)) << c.sx << c.sy;
-        EXPECT_EQ(c.sy, sign(player->GetVelocity().y)) << c.sx << c.sy;
+        EXPECT_EQ(c.signs, Join(sign(player->GetVelocity().x), sign(player->GetVelocity().y))) << *c.keys.begin();
     }
     // The key and its letter are one test: both held change the velocity once.
     player->SetVelocity(Vec2());
@@ -117,8 +115,7 @@ TEST_F(PlayerTest, DigitKeysSetBothWeaponsLevelsLastTestedWins)
     for (auto [keys, level] : cases) {
         Hold(keys);
         player->Update(16);
-        EXPECT_EQ(level, player->GetPrimaryWeapon()->GetLevel());
-        EXPECT_EQ(level, player->GetSecondaryWeapon()->GetLevel());
+        EXPECT_EQ(Join(level, level), Join(player->GetPrimaryWeapon()->GetLevel(), player->GetSecondaryWeapon()->GetLevel()));
     }
 }
 
@@ -143,9 +140,8 @@ TEST_F(PlayerTest, DamageGoesThroughTheShieldFirst)
         player->SetHealth(100);
         player->SetShieldAlpha(c.alpha);
         player->Damage(c.amount);
-        EXPECT_FLOAT_EQ(c.shieldAfter, player->GetShield()) << c.amount;
-        EXPECT_FLOAT_EQ(c.healthAfter, player->GetHealth()) << c.amount;
-        EXPECT_NEAR(c.alphaAfter, player->GetShieldAlpha(), 1e-6) << c.amount;
+        EXPECT_EQ(Join(c.shieldAfter, c.healthAfter, c.alphaAfter),
+                  Join(player->GetShield(), player->GetHealth(), player->GetShieldAlpha())) << c.amount;
     }
 }
 
