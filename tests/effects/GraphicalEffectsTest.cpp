@@ -17,6 +17,7 @@
 #include "game/EnemyType.h"
 #include "render/Model.h"
 #include "tests/effects/ScriptedRandom.h"
+#include "tests/game/GameplayFixture.h"
 
 namespace {
 
@@ -107,19 +108,11 @@ TEST_F(GraphicalEffectsTest, WreckDrawsZDriftThenXDriftAndStandsAfterItsExplosio
         EXPECT_FLOAT_EQ(explosion->GetSize(), sizes[i]);
     }
     auto* blast = static_cast<const GFX::Explosion*>(effects.GetEffect(2));
-    EXPECT_FLOAT_EQ(blast->GetTime(), 0.0f);
-    EXPECT_EQ(blast->GetPosition().x, 100.0f);
-    EXPECT_EQ(blast->GetPosition().y, 10.0f);
-    EXPECT_EQ(blast->GetPosition().z, 200.0f);
+    EXPECT_EQ("0 100 10 200", Join(blast->GetTime(), blast->GetPosition()));
     auto* wreck = dynamic_cast<const GFX::EnemyDeath*>(effects.GetEffect(3));
     ASSERT_NE(wreck, nullptr);
     EXPECT_EQ(wreck->GetModel(), type.GetModel());
-    EXPECT_FLOAT_EQ(wreck->GetVelocity().x, 2.0f);
-    EXPECT_FLOAT_EQ(wreck->GetVelocity().y, 7.0f);
-    EXPECT_FLOAT_EQ(wreck->GetVelocity().z, -2.0f);
-    EXPECT_EQ(wreck->GetPosition().x, 100.0f);
-    EXPECT_EQ(wreck->GetPosition().y, 0.0f);
-    EXPECT_EQ(wreck->GetPosition().z, 200.0f);
+    EXPECT_EQ("2 7 -2 100 0 200", Join(wreck->GetVelocity(), wreck->GetPosition()));
 
     effects.AddEnemyDeath(nullptr, Vec2(1.0f, 2.0f));  // no type: no wreck, no explosion, no draws
     EXPECT_EQ(effects.GetEffectCount(), 4u);
@@ -133,11 +126,7 @@ TEST_F(GraphicalEffectsTest, WreckFliesUpTumblesAndFallsUntilRemovedAtMinusThous
 
     // One 20 ms step moves by one velocity, turns by four, and takes 2/3 off the climb.
     ASSERT_TRUE(wreck.Update(20.0f));
-    EXPECT_FLOAT_EQ(wreck.GetPosition().x, 8.0f);
-    EXPECT_FLOAT_EQ(wreck.GetPosition().y, 7.0f);
-    EXPECT_FLOAT_EQ(wreck.GetPosition().z, 22.0f);
-    EXPECT_FLOAT_EQ(wreck.GetRotation().x, -8.0f);
-    EXPECT_FLOAT_EQ(wreck.GetRotation().z, 8.0f);
+    EXPECT_EQ("8 7 22 -8 8", Join(wreck.GetPosition(), wreck.GetRotation().x, wreck.GetRotation().z));
     EXPECT_FLOAT_EQ(wreck.GetVelocity().y, 7.0f - 20.0f / 30.0f);
 
     // After n steps of 20 ms the height is 7n - n(n-1)/3: it peaks near 40,

@@ -24,8 +24,9 @@
 
 // Values joined with single spaces (vectors by their components), so that a
 // test compares a whole state in one expectation.
-inline void Put(std::ostream& out, const Vec2& v) { out << v.x << ' ' << v.y; }
-inline void Put(std::ostream& out, const Vec3& v) { out << v.x << ' ' << v.y << ' ' << v.z; }
+inline void Put(std::ostream& out, float v) { out << v + 0.0f; }  // -0 reads as 0
+inline void Put(std::ostream& out, const Vec2& v) { out << v.x + 0.0f << ' ' << v.y + 0.0f; }
+inline void Put(std::ostream& out, const Vec3& v) { out << v.x + 0.0f << ' ' << v.y + 0.0f << ' ' << v.z + 0.0f; }
 template <typename T>
 void Put(std::ostream& out, const T& value) { out << value; }
 template <typename... T>

@@ -145,7 +145,7 @@ TEST_F(ScriptManagerTest, FailedCallsKeepValuesRestoreTheStackAndReportOnce)
           "function EnemyDoUpdate() error('move broke') end\n"
           "function EnemyOnHit() error({}) end\n"
           "function EnemyOnDeath() error('death broke') end\n"
-          "function Update() error('update broke') end\n"
+          "Update = nil setmetatable(_G, {__index = function(t, k) if k == 'Update' then error('no global ' .. k) end end})\n"
           "function WeaponLoadScript() error('load broke') end\n"
           "EnemyLoadScript = nil\n");
     Weapon weapon("Vulcan Cannon", 3, 1);
@@ -171,7 +171,7 @@ TEST_F(ScriptManagerTest, FailedCallsKeepValuesRestoreTheStackAndReportOnce)
     for (const char* text : {"Script error in WeaponDoUpdate: ", "weapon broke", "Script error in EnemyDoUpdate: ",
                              "move broke", "Script error in EnemyOnHit: (error object is a table value)",
                              "Script error in EnemyOnDeath: ", "death broke", "Script error in Update: ",
-                             "update broke", "Script error in WeaponLoadScript: ", "load broke",
+                             "no global Update", "Script error in WeaponLoadScript: ", "load broke",
                              "Script error in EnemyLoadScript: attempt to call a nil value"})
         EXPECT_NE(std::string::npos, errors.find(text)) << text << "\n" << errors;
     EXPECT_EQ(7u, CountLines(errors)) << errors;  // seven distinct failures, each reported once
@@ -190,18 +190,7 @@ TEST_F(ScriptManagerTest, DistinctMessagesAreReportedButTheirNumberIsBounded)
     EXPECT_EQ(500, scripts->GetErrorCount());
 }
 
-TEST_F(ScriptManagerTest, AFailingGlobalsLookupIsCaughtToo)
-{
-    Start("setmetatable(_G, {__index = function(t, k) error('no global ' .. k) end})\n");
-    Run("WeaponDoUpdate = nil");
-    Weapon weapon("Vulcan Cannon", 0, 1);
-    weapon.SetState2(9);
-    EXPECT_NE(std::string::npos, Stderr([&] { scripts->WeaponDoUpdate(&weapon, 16); }).find("no global WeaponDoUpdate"));
-    EXPECT_EQ(9.0f, weapon.GetState2());
-    EXPECT_EQ(1, Top());
-}
-
-TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedType)
+TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedTypeAndRefuseOthers)
 {
     Start("");
     UseWorld();
@@ -215,19 +204,14 @@ TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedType)
     EXPECT_EQ("3 4 10 20 0.5 -1 7", Join(first.GetSize(), first.GetRadius(), first.GetPosition(),
                                          first.GetVelocity(), first.GetStrength()));
     EXPECT_EQ("1 5 9", Join(second.GetSize(), enemy.GetSize(), enemy.GetStrength()));
-}
-
-TEST_F(ScriptManagerTest, ABulletTypeOutsideTheTableIsRefusedWithoutStoppingTheScript)
-{
-    Start("");
-    UseWorld();
+    // A type outside the table is refused with a line, once per number, and the script goes on.
     const std::string errors = Stderr([&] {
         Run("for _, t in ipairs({3, -1, 1e12, 0/0, 3, 'x'}) do Vantrel.ShootPlayerPlasma(t, 0, 0, 0, 1, 1) end\n"
             "Vantrel.ShootEnemyPlasma(17, 0, 0, 0, 1, 1) after = true");
     });
-    ASSERT_EQ(1u, bullets.GetPlayerBullets().size());  // 'x' reads as 0, the only valid one
-    EXPECT_EQ(1, bullets.GetPlayerBullets()[0]->GetSize());
-    EXPECT_TRUE(bullets.GetEnemyBullets().empty());
+    ASSERT_EQ(3u, bullets.GetPlayerBullets().size());  // 'x' reads as 0, the only valid one
+    EXPECT_EQ(1, bullets.GetPlayerBullets()[2]->GetSize());
+    EXPECT_EQ(1u, bullets.GetEnemyBullets().size());
     EXPECT_EQ("true", Eval("after"));
     EXPECT_NE(std::string::npos, errors.find("No bullet type 3 (the table has 3); the shot is ignored\n"));
     EXPECT_NE(std::string::npos, errors.find("No bullet type 17 "));
