@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <fcntl.h>
@@ -22,24 +23,17 @@ inline void SetUpGameplayFuzzing()
     done = true;
     Assets::SetSource(Assets::NullSource());
 
-    char path[] = "/tmp/vantrel-fuzz-main-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0)
-        abort();
-    const std::string script =
-        "n = 0\n"
-        "function WeaponLoadScript(path) return 1 end\n"
-        "function EnemyLoadScript(path) n = n + 1 return n end\n"
-        "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
-        "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x + a, y - dt * 0.1, a, b, c end\n"
-        "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end\n"
-        "function EnemyOnDeath(h, x, y, a, b, c, t) return true end\n"
-        "function Update(x, y, dt) end\n";
-    if (write(fd, script.data(), script.size()) != static_cast<ssize_t>(script.size()))
-        abort();
-    close(fd);
+    const std::string path = "/tmp/vantrel-fuzz-main-" + std::to_string(getpid()) + ".lua";
+    std::ofstream(path) << "n = 0\n"
+                           "function WeaponLoadScript(path) return 1 end\n"
+                           "function EnemyLoadScript(path) n = n + 1 return n end\n"
+                           "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
+                           "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x + a, y - dt * 0.1, a, b, c end\n"
+                           "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end\n"
+                           "function EnemyOnDeath(h, x, y, a, b, c, t) return true end\n"
+                           "function Update(x, y, dt) end\n";
     static std::unique_ptr<ScriptManager> scripts = std::make_unique<ScriptManager>(path);
-    unlink(path);
+    unlink(path.c_str());
     ScriptManager::SetInstanceForTesting(scripts.get());
 }
 

@@ -5,11 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <random>
-#include <sstream>
 
-#include "game/Actors.h"
 #include "game/BulletGrid.h"
-#include "game/Bullets.h"
 #include "game/Collision.h"
 #include "tests/game/GameplayFixture.h"
 
@@ -32,10 +29,8 @@ TEST(BulletGridTest, CandidatesAreAscendingAndIncludeEveryTouchingBullet)
         const float spread = scene % 4 == 0 ? 5.0f : 1.0f;  // some scenes crowd into a small area
         for (int i = 0; i < count; ++i) {
             Vec2 p(coordinate(random) / spread, coordinate(random) / spread);
-            if (random() % 50 == 0)
-                p.x = odd[random() % 7];
-            if (random() % 50 == 0)
-                p.y = odd[random() % 7];
+            p.x = random() % 50 == 0 ? odd[random() % 7] : p.x;
+            p.y = random() % 50 == 0 ? odd[random() % 7] : p.y;
             const BulletType& type = random() % 200 == 0 ? types.back() : types[random() % (types.size() - 1)];
             bullets.push_back(std::make_unique<Bullet>(type, p, Vec2(), 1.0f));
         }
@@ -44,19 +39,16 @@ TEST(BulletGridTest, CandidatesAreAscendingAndIncludeEveryTouchingBullet)
         ASSERT_EQ(bullets.size(), grid.GetIndexedCount());
         for (int query = 0; query < 200; ++query) {
             Vec2 center(coordinate(random) / spread, coordinate(random) / spread);
-            if (query % 40 == 0)
-                center.x = odd[random() % 7];
+            center.x = query % 40 == 0 ? odd[random() % 7] : center.x;
             const int r = query % 50 == 0 ? 2000000 : radius(random);
             std::vector<uint32_t> candidates;
             grid.Query(center, r, candidates);
             ASSERT_TRUE(std::is_sorted(candidates.begin(), candidates.end()));
             ASSERT_TRUE(std::adjacent_find(candidates.begin(), candidates.end()) == candidates.end());
-            for (size_t i = 0; i < bullets.size(); ++i) {
-                if (!Collision::Touches(bullets[i]->GetPosition(), bullets[i]->GetRadius(), center, r))
-                    continue;
-                ASSERT_TRUE(std::binary_search(candidates.begin(), candidates.end(), static_cast<uint32_t>(i)))
+            for (uint32_t i = 0; i < bullets.size(); ++i)
+                ASSERT_TRUE(!Collision::Touches(bullets[i]->GetPosition(), bullets[i]->GetRadius(), center, r) ||
+                            std::binary_search(candidates.begin(), candidates.end(), i))
                     << "scene " << scene << " query " << query << " misses bullet " << i;
-            }
         }
     }
 }
@@ -67,30 +59,20 @@ TEST(BulletGridTest, CandidatesAreAscendingAndIncludeEveryTouchingBullet)
 const char* const kScript =
     "hits, updates, shots, spawns = 0, 0, 0, 0\n"
     "function EnemyOnHit(h, x, y, health, damage, a, b, c, t)\n"
-    "  Log('hit', a, x, y, health, damage, t)\n"
-    "  hits = hits + 1\n"
-    "  -- bounded, or a spawned enemy hit by many bullets would spawn ever more\n"
+    "  Log('hit', a, x, y, health, damage, t) hits = hits + 1\n"
+    // bounded, or a spawned enemy hit by many bullets would spawn ever more
     "  if hits % 7 == 0 and shots < 200 then\n"
-    "    shots = shots + 1\n"
-    "    Vantrel.ShootPlayerPlasma(hits % 3, x + hits % 11 - 5, y, 0, 0, 2)\n"
-    "  end\n"
+    "    shots = shots + 1 Vantrel.ShootPlayerPlasma(hits % 3, x + hits % 11 - 5, y, 0, 0, 2) end\n"
     "  if hits % 13 == 0 and spawns < 40 then\n"
-    "    spawns = spawns + 1\n"
-    "    Vantrel.SpawnEnemy('t' .. hits % 4, x + 10, y, 1000 + hits, 0, 0)\n"
-    "  end\n"
+    "    spawns = spawns + 1 Vantrel.SpawnEnemy('t' .. hits % 4, x + 10, y, 1000 + hits, 0, 0) end\n"
     "  return health - damage, a, b + 1, c\n"
     "end\n"
     "function EnemyDoUpdate(h, x, y, dt, a, b, c, t)\n"
-    "  Log('do', a, x, y, b, t)\n"
-    "  updates = updates + 1\n"
+    "  Log('do', a, x, y, b, t) updates = updates + 1\n"
     "  if updates % 17 == 0 then Vantrel.ShootPlayerPlasma(0, x, y + 3, 0, 0.1, 1) end\n"
     "  if updates % 29 == 0 and spawns < 40 then\n"
-    "    spawns = spawns + 1\n"
-    "    Vantrel.SpawnEnemy('t1', x - 20, y, 5000 + updates, 0, 0)\n"
-    "  end\n"
-    "  if flood and updates % 3 == 0 then\n"
-    "    for i = 1, 5 do Vantrel.ShootPlayerPlasma(1, x + 1e5, y, 0, 0, 1) end\n"
-    "  end\n"
+    "    spawns = spawns + 1 Vantrel.SpawnEnemy('t1', x - 20, y, 5000 + updates, 0, 0) end\n"
+    "  if flood and updates % 3 == 0 then for i = 1, 5 do Vantrel.ShootPlayerPlasma(1, x + 1e5, y, 0, 0, 1) end end\n"
     "  return x + math.sin(a) * 3, y + 0.05 * dt, a, b, c\n"
     "end\n"
     "function EnemyOnDeath(h, x, y, a, b, c, t) Log('death', a, x, y) return false end\n";
@@ -105,41 +87,31 @@ protected:
         if (seed % 3 == 0)
             GameplayTest::Run("flood = true");
         std::mt19937 random(seed);
-        auto uniform = [&](float low, float high) {
-            return std::uniform_real_distribution<float>(low, high)(random);
-        };
+        auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
 
         Bullets bullets;
-        std::istringstream bulletTypes("a\n2 5\nb\n2 20\nc\n2 0\nd\n2 300\n");
-        CaptureStdout([&] { bullets.LoadBulletTypes(bulletTypes, "bullets"); });
+        LoadBulletTypes(bullets, "a\n2 5\nb\n2 20\nc\n2 0\nd\n2 300\n");
         GlobalInfo::Instance().SetBullets(&bullets);
         Actors actors;
         actors.SetBroadPhase(broadPhase);
         GlobalInfo::Instance().SetActors(&actors);
-        std::istringstream enemyTypes("t0\nm\nt\ns\n40\n60\nt1\nm\nt\ns\n85\n90\nt2\nm\nt\ns\n300\n200\n"
-                                      "t3\nm\nt\ns\n-10\n30\n");
-        CaptureStdout([&] { actors.LoadEnemyTypes(enemyTypes, "types"); });
+        LoadEnemyTypes(actors, "t0\nm\nt\ns\n40\n60\nt1\nm\nt\ns\n85\n90\nt2\nm\nt\ns\n300\n200\nt3\nm\nt\ns\n-10\n30\n");
 
         Vec2 view(0, 1000);
         GlobalInfo::Instance().SetViewPosition(view);
         actors.GetPlayer()->SetPosition(Vec2(uniform(-300, 300), uniform(800, 1200)));
 
-        const int enemyCount = 20 + static_cast<int>(random() % 200);
-        std::vector<Vec2> spots;
-        for (int i = 0; i < enemyCount; ++i) {
-            const Vec2 at(uniform(-600, 600), uniform(-1100, 1600));
-            spots.push_back(at);
+        std::vector<Vec2> spots(20 + random() % 200);
+        for (size_t i = 0; i < spots.size(); ++i) {
+            spots[i] = Vec2(uniform(-600, 600), uniform(-1100, 1600));
             const std::string type = "t" + std::to_string(random() % 4);
-            actors.SpawnEnemy(type, at, static_cast<float>(i + 1), 0, random() % 4 == 0 ? 20.0f : 0.0f);
+            actors.SpawnEnemy(type, spots[i], static_cast<float>(i + 1), 0, random() % 4 == 0 ? 20.0f : 0.0f);
         }
-        const int bulletCount = static_cast<int>(random() % 3000);
-        for (int i = 0; i < bulletCount; ++i) {
+        for (int i = static_cast<int>(random() % 3000); i > 0; --i) {
             const Vec2 near = spots[random() % spots.size()];
             Vec2 at(near.x + uniform(-80, 80), near.y + uniform(-80, 80));
-            if (random() % 100 == 0)
-                at = Vec2(uniform(-1e8f, 1e8f), near.y);
-            if (random() % 200 == 0)
-                at.x = std::numeric_limits<float>::quiet_NaN();
+            at = random() % 100 == 0 ? Vec2(uniform(-1e8f, 1e8f), near.y) : at;
+            at.x = random() % 200 == 0 ? NAN : at.x;
             bullets.AddPlayerBullet(static_cast<int>(random() % 4), at, Vec2(uniform(-1, 1), uniform(-1, 1)),
                                     uniform(0.5f, 30));
         }
@@ -151,16 +123,13 @@ protected:
             GlobalInfo::Instance().SetViewPosition(view);
         }
 
-        std::ostringstream state;
-        state << TakeLog() << "\n";
-        for (const auto& enemy : actors.GetEnemies())
-            state << enemy->GetState1() << ' ' << enemy->GetHealth() << ' ' << enemy->GetPosition().x << ' '
-                  << enemy->GetPosition().y << ' ' << enemy->GetState2() << "\n";
+        std::string state = TakeLog() + "\n";
+        for (const auto& e : actors.GetEnemies())
+            state += Join(e->GetState1(), e->GetHealth(), e->GetPosition(), e->GetState2()) + "\n";
         for (const auto& bullet : bullets.GetPlayerBullets())
-            state << bullet->GetStrength() << ' ';
-        state << "\nplayer " << actors.GetPlayer()->GetHealth() << ' ' << actors.GetPlayer()->GetShield();
+            state += Join(bullet->GetStrength()) + ' ';
         GlobalInfo::Instance().Reset();
-        return state.str();
+        return state + Join("\nplayer", actors.GetPlayer()->GetHealth(), actors.GetPlayer()->GetShield());
     }
 };
 

@@ -6,17 +6,52 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include <lua.hpp>
 
 #include "core/GlobalInfo.h"
 #include "core/Keyboard.h"
+#include "game/Actors.h"
 #include "game/Assets.h"
+#include "game/Bullets.h"
 #include "script/ScriptManager.h"
 #include "tests/support/TestFiles.h"
+
+// Values joined with single spaces (vectors by their components), so that a
+// test compares a whole state in one expectation.
+inline void Put(std::ostream& out, float v) { out << v + 0.0f; }  // -0 reads as 0
+inline void Put(std::ostream& out, const Vec2& v) { out << v.x + 0.0f << ' ' << v.y + 0.0f; }
+inline void Put(std::ostream& out, const Vec3& v) { out << v.x + 0.0f << ' ' << v.y + 0.0f << ' ' << v.z + 0.0f; }
+template <typename T>
+void Put(std::ostream& out, const T& value) { out << value; }
+template <typename... T>
+std::string Join(const T&... values)
+{
+    std::ostringstream out;
+    ((Put(out, values), out << ' '), ...);
+    std::string text = out.str();
+    return text.substr(0, text.size() - 1);
+}
+
+// Loaders fed from text, their progress lines swallowed.
+inline void LoadBulletTypes(Bullets& bullets, const std::string& text)
+{
+    std::istringstream in(text);
+    CaptureStdout([&] { bullets.LoadBulletTypes(in, "types"); });
+}
+
+inline void LoadEnemyTypes(Actors& actors, const std::string& text)
+{
+    std::istringstream in(text);
+    CaptureStdout([&] { actors.LoadEnemyTypes(in, "types"); });
+}
+
+inline size_t CountLines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
 class GameplayTest : public ::testing::Test {
 protected:
@@ -36,31 +71,22 @@ protected:
         Assets::SetSource({});
     }
 
-    // A prelude every test script gets: `Log` appends to the global `log`.
-    static std::string Prelude()
-    {
-        return "log = {}\n"
-               "function Log(...)\n"
-               "  local parts = {}\n"
-               "  for i = 1, select('#', ...) do parts[#parts + 1] = tostring((select(i, ...))) end\n"
-               "  log[#log + 1] = table.concat(parts, ' ')\n"
-               "end\n"
-               "function WeaponLoadScript(path) return 0 end\n"
-               "function EnemyLoadScript(path) return 0 end\n"
-               "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
-               "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x, y, a, b, c end\n"
-               "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end\n"
-               "function EnemyOnDeath(h, x, y, a, b, c, t) return false end\n"
-               "function Update(x, y, dt) end\n";
-    }
-
-    // Starts an interpreter on the prelude followed by `main` and installs it.
+    // Starts an interpreter on a prelude (`Log` appends to the global `log`;
+    // every entry point answers with its state unchanged) followed by `main`.
     ScriptManager& Start(const std::string& main)
     {
         ScriptManager::SetInstanceForTesting(nullptr);
         scripts.reset();
-        const std::string path = dir.Write("main.lua", Prelude() + main);
-        scripts = std::make_unique<ScriptManager>(path);
+        const std::string prelude =
+            "log = {}\n"
+            "function Log(...) local p = {} for i = 1, select('#', ...) do p[i] = tostring((select(i, ...))) end\n"
+            "  log[#log + 1] = table.concat(p, ' ') end\n"
+            "function WeaponLoadScript(path) return 0 end function EnemyLoadScript(path) return 0 end\n"
+            "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
+            "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x, y, a, b, c end\n"
+            "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end\n"
+            "function EnemyOnDeath(h, x, y, a, b, c, t) return false end function Update(x, y, dt) end\n";
+        scripts = std::make_unique<ScriptManager>(dir.Write("main.lua", prelude + main));
         ScriptManager::SetInstanceForTesting(scripts.get());
         return *scripts;
     }
@@ -72,9 +98,8 @@ protected:
     void Run(const std::string& code)
     {
         const int top = Top();
-        if (luaL_loadstring(L(), code.c_str()) != 0 || lua_pcall(L(), 0, 0, 0) != 0) {
+        if (luaL_loadstring(L(), code.c_str()) != 0 || lua_pcall(L(), 0, 0, 0) != 0)
             ADD_FAILURE() << "Lua: " << lua_tostring(L(), -1);
-        }
         lua_settop(L(), top);
     }
 
@@ -86,18 +111,6 @@ protected:
         if (luaL_loadstring(L(), ("return tostring(" + expression + ")").c_str()) == 0 &&
             lua_pcall(L(), 0, 1, 0) == 0 && lua_isstring(L(), -1))
             result = lua_tostring(L(), -1);
-        else
-            ADD_FAILURE() << "Lua: " << lua_tostring(L(), -1);
-        lua_settop(L(), top);
-        return result;
-    }
-
-    double Number(const std::string& expression)
-    {
-        const int top = Top();
-        double result = 0;
-        if (luaL_loadstring(L(), ("return " + expression).c_str()) == 0 && lua_pcall(L(), 0, 1, 0) == 0)
-            result = lua_tonumber(L(), -1);
         else
             ADD_FAILURE() << "Lua: " << lua_tostring(L(), -1);
         lua_settop(L(), top);

@@ -1,8 +1,3 @@
-#include <memory>
-#include <sstream>
-
-#include "game/Actors.h"
-#include "game/Bullets.h"
 #include "render/GL.h"
 #include "render/Model.h"
 #include "render/ShaderParameters.h"
@@ -12,35 +7,27 @@
 
 namespace {
 
-const Rgba kRed = {255, 0, 0, 255};
-
-GLuint MakeTexture(const Rgba& colour)
-{
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return id;
-}
-
-// A 40 x 40 square in the play plane, facing up.
-const char* const kSquare = "v -20 0 -20\nv 20 0 -20\nv 20 0 20\nv -20 0 20\n"
-                            "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 3/3 2/2\nf 1/1 4/4 3/3\n";
-
+// Everything is a 40 x 40 square in the play plane, facing up, in plain red.
 class GameplayGL : public GameplayTest {
 protected:
     void SetUp() override
     {
         GameplayTest::SetUp();
         ResetGLState();
-        red = std::make_unique<Texture>(MakeTexture(kRed), 1, 1);
+        GLuint id = 0;
+        const Rgba colour = {255, 0, 0, 255};
+        glGenTextures(1, &id);
+        glBindTexture(GL_TEXTURE_2D, id);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        red = std::make_unique<Texture>(id, 1, 1);
         Assets::Source source = Assets::NullSource();
         source.loadModel = [](const std::string& path) {
             auto model = std::make_unique<Model>();
-            model->LoadObjText(kSquare, path);
+            model->LoadObjText("v -20 0 -20\nv 20 0 -20\nv 20 0 20\nv -20 0 20\n"
+                               "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 3/3 2/2\nf 1/1 4/4 3/3\n",
+                               path);
             return model;
         };
         source.getTexture = [this](const std::string&) { return red.get(); };
@@ -56,9 +43,8 @@ protected:
         GameplayTest::TearDown();
     }
 
-    // Looking straight down on the play plane as the game's camera does
-    // (world z up the screen, world x to the left), 600 units each way from
-    // `view` along z, depth cleared. Back faces are culled as in the game.
+    // Straight down on the play plane as the game's camera looks (world z up
+    // the screen, world x to the left), 600 units each way from `view` along z.
     void LookDownOn(const Vec2& view)
     {
         glMatrixMode(GL_PROJECTION);
@@ -71,73 +57,65 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
-    // The window pixel showing the play-plane point (x, z) relative to the view.
-    static Rgba PixelAt(float x, float z)
+    // Whether the pixel showing play-plane point (x, z), relative to the view, is red.
+    static bool RedAt(float x, float z)
     {
-        return ReadPixel(320 - static_cast<int>(x), 240 + static_cast<int>(z * 0.4f));
+        const Rgba pixel = ReadPixel(320 - static_cast<int>(x), 240 + static_cast<int>(z * 0.4f));
+        return pixel[0] > 200 && pixel[1] < 60 && pixel[2] < 60;
     }
 
-    static bool IsRed(const Rgba& pixel) { return pixel[0] > 200 && pixel[1] < 60 && pixel[2] < 60; }
+    static void ExpectStateRestored()
+    {
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        GLint depth = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+        EXPECT_EQ(1, depth);
+    }
 
     std::unique_ptr<Texture> red;
 };
 
-TEST_F(GameplayGL, BulletsDrawTexturedSquaresAndLeaveTexturingOff)
+TEST_F(GameplayGL, BulletsDrawTexturedSquares)
 {
     Bullets bullets;
-    std::istringstream types("shot.png\n10 4\n");
-    CaptureStdout([&] { bullets.LoadBulletTypes(types, "types"); });
+    LoadBulletTypes(bullets, "shot.png\n10 4\n");
     bullets.AddPlayerBullet(0, Vec2(100, 200), Vec2(0, 1), 1);
     bullets.AddEnemyBullet(0, Vec2(-150, -300), Vec2(1, 1), 1);
     bullets.Draw();
-    EXPECT_TRUE(IsRed(PixelAt(100, 200)));
-    EXPECT_TRUE(IsRed(PixelAt(-150, -300)));
-    EXPECT_FALSE(IsRed(PixelAt(120, 200)));  // size 10 is the half edge
-    EXPECT_FALSE(IsRed(PixelAt(0, 0)));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(1, depth);
+    EXPECT_TRUE(RedAt(100, 200));
+    EXPECT_TRUE(RedAt(-150, -300));
+    EXPECT_FALSE(RedAt(120, 200));  // size 10 is the half edge
+    EXPECT_FALSE(RedAt(0, 0));
+    ExpectStateRestored();
 }
 
-TEST_F(GameplayGL, EnemiesAreDrawnOnlyWithin500OfTheView)
+TEST_F(GameplayGL, EnemiesAreDrawnOnlyWithin500OfTheViewAndThePlayerFlashesItsShield)
 {
     Actors actors;
-    std::istringstream types("grunt\ng.obj\ng.png\ng.lua\n40\n10\n");
-    CaptureStdout([&] { actors.LoadEnemyTypes(types, "types"); });
-    actors.GetPlayer()->SetPosition(Vec2(-5000, 0));  // off the picture
+    LoadEnemyTypes(actors, "grunt\ng.obj\ng.png\ng.lua\n40\n10\n");
+    Player& player = *actors.GetPlayer();
+    player.SetPosition(Vec2(0, 1000));
     const Vec2 view(0, 1000);
     GlobalInfo::Instance().SetViewPosition(view);
     LookDownOn(view);
     struct Case {
         float x, y;
         bool drawn;
-    } cases[] = {
-        {-200, 1450, true}, {-100, 1550, false}, {0, 1000, true}, {100, 550, true}, {200, 450, false},
-    };
+    } cases[] = {{-200, 1450, true}, {-100, 1550, false}, {100, 550, true}, {200, 450, false}};
     for (const Case& c : cases)
         actors.SpawnEnemy("grunt", Vec2(c.x, c.y), 0, 0, 0);
     actors.Draw();
     for (const Case& c : cases)
-        EXPECT_EQ(c.drawn, IsRed(PixelAt(c.x, c.y - view.y))) << c.y;
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-}
-
-TEST_F(GameplayGL, PlayerShowsItsShieldOnlyWhileItFlashes)
-{
-    Actors actors;
-    Player& player = *actors.GetPlayer();
-    player.SetPosition(Vec2(0, 0));
-    player.Draw();
-    EXPECT_TRUE(IsRed(PixelAt(0, 0)));  // the ship
-    ASSERT_EQ(1u, player.GetShieldModel()->GetShaderParameters()->GetFloats().size());
-    EXPECT_EQ(0.0f, player.GetShieldModel()->GetShaderParameters()->GetFloats()[0].second);
+        EXPECT_EQ(c.drawn, RedAt(c.x, c.y - view.y)) << c.y;
+    EXPECT_TRUE(RedAt(0, 0));  // the ship
+    const auto& shield = player.GetShieldModel()->GetShaderParameters()->GetFloats();
+    ASSERT_EQ(1u, shield.size());
+    EXPECT_EQ("alpha", shield[0].first);
+    EXPECT_EQ(0.0f, shield[0].second);
     player.Damage(10);
     player.Draw();
-    EXPECT_EQ(1.0f, player.GetShieldModel()->GetShaderParameters()->GetFloats()[0].second);
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(1, depth);
+    EXPECT_EQ(1.0f, shield[0].second);
+    ExpectStateRestored();
 }
 
 }  // namespace
