@@ -14,14 +14,7 @@ protected:
     {
         GameplayTest::SetUp();
         ResetGLState();
-        GLuint id = 0;
-        const Rgba colour = {255, 0, 0, 255};
-        glGenTextures(1, &id);
-        glBindTexture(GL_TEXTURE_2D, id);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
-        glBindTexture(GL_TEXTURE_2D, 0);
-        red = std::make_unique<Texture>(id, 1, 1);
+        red = std::make_unique<Texture>(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
         Assets::Source source = Assets::NullSource();
         source.loadModel = [](const std::string& path) {
             auto model = std::make_unique<Model>();
