@@ -61,104 +61,48 @@ TEST(ShippedScripts, Level1PlaysThroughToTheBossesDeath)
     }
     lua_pop(L, 1);
 
-    // Every enemy type comes on screen and is shot down at weapon level 1.
-    lua_getfield(L, stats, "types");
-    const int types = lua_gettop(L);
-    for (const char* name : {"Dart", "Weaver", "Turret", "Bomber", "Warden"}) {
-        SCOPED_TRACE(name);
-        lua_getfield(L, types, name);
-        ASSERT_TRUE(lua_istable(L, -1)) << "never placed";
-        const int t = lua_gettop(L);
-        EXPECT_GT(Field(L, t, "seen"), 0);
-        EXPECT_GT(Field(L, t, "killed"), 0);
-        lua_pop(L, 1);
-    }
-    lua_pop(L, 1);
-
-    EXPECT_GT(Field(L, stats, "playerHits"), 100);
-    EXPECT_GT(Field(L, stats, "enemyShots"), 100);
-    EXPECT_GT(Field(L, stats, "enemyHitsOnPlayer"), 0) << "enemy shots should reach the player";
-    EXPECT_GT(Field(L, stats, "wrecks"), 50) << "deaths leave wrecks";
-    EXPECT_GT(Field(L, stats, "explosions"), Field(L, stats, "wrecks")) << "hits flash";
-    EXPECT_GT(Field(L, stats, "spawned"), 0) << "the boss calls in escorts";
-    EXPECT_GE(Field(L, stats, "maxVisible"), 5);
     // The boss arrives near the end of the three minutes and can be beaten.
     const double seen = Field(L, stats, "bossSeenAt");
-    const double killed = Field(L, stats, "bossKilledAt");
-    EXPECT_GT(seen, 150000.0);
-    EXPECT_LT(seen, 180000.0);
-    EXPECT_GT(killed, seen);
+    EXPECT_TRUE(seen > 150000.0 && seen < 180000.0) << seen;
+    EXPECT_GT(Field(L, stats, "bossKilledAt"), seen);
 }
 
 TEST(ShippedScripts, WeaponsFireFasterAndWiderWithTheirLevel)
 {
     InSourceDirectory here;
-    struct Volley {
-        int shots = 0;
-        double widest = 0;  // largest sideways angle of a shot, radians
-    };
-    std::vector<Volley> primary, secondary;
-    for (int level = 1; level <= 10; ++level) {
-        Lua lua;
-        lua_State* L = lua.L;
-        // A stand-in for the game's table that records each player shot.
-        ASSERT_EQ(luaL_dostring(L, R"(
-            shots = {}
-            Vantrel = {
-                ShootPlayerPlasma = function(t, x, y, vx, vy, s) shots[#shots + 1] = { t = t, vx = vx, vy = vy } end,
-                ShootEnemyPlasma = function() end, Explode = function() end, SpawnEnemy = function() end,
-            }
-        )"), 0);
-        ASSERT_EQ(luaL_dofile(L, "data/scripts/main.lua"), 0) << lua_tostring(L, -1);
-        for (const char* path : {"data/scripts/weapons/vulcan-primary.lua", "data/scripts/weapons/vulcan-secondary.lua"}) {
-            SCOPED_TRACE(path);
-            lua_getglobal(L, "WeaponLoadScript");
-            lua_pushstring(L, path);
-            ASSERT_EQ(lua_pcall(L, 1, 1, 0), 0) << lua_tostring(L, -1);
-            const lua_Integer handle = lua_tointeger(L, -1);
-            lua_pop(L, 1);
-            ASSERT_EQ(luaL_dostring(L, "shots = {}"), 0);
-            // Two seconds of 60 Hz frames, states carried from call to call.
-            double s1 = 0, s2 = 0, s3 = 0;
-            for (int frame = 0; frame < 120; ++frame) {
-                lua_getglobal(L, "Update");
-                for (double value : {0.0, 200 + frame * 10.0 / 3.0, 1000.0 / 60.0})
-                    lua_pushnumber(L, value);
-                ASSERT_EQ(lua_pcall(L, 3, 0, 0), 0) << lua_tostring(L, -1);
-                lua_getglobal(L, "WeaponDoUpdate");
-                for (double value : {double(handle), double(level), 1000.0 / 60.0, s1, s2, s3})
-                    lua_pushnumber(L, value);
-                ASSERT_EQ(lua_pcall(L, 6, 3, 0), 0) << lua_tostring(L, -1);
-                s1 = lua_tonumber(L, -3);
-                s2 = lua_tonumber(L, -2);
-                s3 = lua_tonumber(L, -1);
-                lua_pop(L, 3);
-            }
-            Volley volley;
-            lua_getglobal(L, "shots");
-            volley.shots = static_cast<int>(lua_objlen(L, -1));
-            for (int i = 1; i <= volley.shots; ++i) {
-                lua_rawgeti(L, -1, i);
-                const int shot = lua_gettop(L);
-                EXPECT_GT(Field(L, shot, "vy"), 0) << "player shots fly forward";
-                volley.widest = std::max(volley.widest, std::atan2(std::fabs(Field(L, shot, "vx")), Field(L, shot, "vy")));
-                const double type = Field(L, shot, "t");
-                EXPECT_TRUE(type == 0 || type == 1) << "a player bullet type";
-                lua_pop(L, 1);
-            }
-            lua_pop(L, 1);
-            (std::string(path).find("primary") != std::string::npos ? primary : secondary).push_back(volley);
+    // Each weapon alone for two seconds of 60 Hz frames at every level, with
+    // a stand-in for the game's table that records the player's shots: how
+    // many, and the widest sideways angle.
+    const char* volley = R"(
+        local path, level = ...
+        local shots, widest = 0, 0
+        Vantrel = {
+            ShootPlayerPlasma = function(t, x, y, vx, vy, s)
+                shots = shots + 1 widest = math.max(widest, math.atan2(math.abs(vx), vy)) end,
+            ShootEnemyPlasma = function() end, Explode = function() end, SpawnEnemy = function() end,
         }
-    }
-    for (const auto* weapon : {&primary, &secondary}) {
-        ASSERT_EQ(weapon->size(), 10u);
-        EXPECT_GT(weapon->front().shots, 0) << "level 1 fires";
-        for (size_t i = 1; i < weapon->size(); ++i) {
-            SCOPED_TRACE(testing::Message() << "level " << i + 1);
-            EXPECT_GE((*weapon)[i].shots, (*weapon)[i - 1].shots);
-            EXPECT_GE((*weapon)[i].widest, (*weapon)[i - 1].widest);
+        dofile('data/scripts/main.lua')
+        local handle, s1, s2, s3 = WeaponLoadScript(path), 0, 0, 0
+        for frame = 0, 119 do
+            Update(0, 200 + frame * 10 / 3, 1000 / 60)
+            s1, s2, s3 = WeaponDoUpdate(handle, level, 1000 / 60, s1, s2, s3)
+        end
+        return shots, widest)";
+    for (const char* path : {"data/scripts/weapons/vulcan-primary.lua", "data/scripts/weapons/vulcan-secondary.lua"}) {
+        std::vector<std::pair<double, double>> levels;  // shots, widest
+        for (int level = 1; level <= 10; ++level) {
+            Lua lua;
+            ASSERT_EQ(luaL_loadstring(lua.L, volley), 0);
+            lua_pushstring(lua.L, path);
+            lua_pushinteger(lua.L, level);
+            ASSERT_EQ(lua_pcall(lua.L, 2, 2, 0), 0) << lua_tostring(lua.L, -1);
+            levels.emplace_back(lua_tonumber(lua.L, -2), lua_tonumber(lua.L, -1));
+            const auto& previous = levels[levels.size() > 1 ? levels.size() - 2 : 0];
+            EXPECT_TRUE(levels.back().first > 0 && levels.back().first >= previous.first &&
+                        levels.back().second >= previous.second)
+                << path << " level " << level;
         }
-        EXPECT_GE(weapon->back().shots, 2 * weapon->front().shots) << "level 10 fires at least twice as much";
-        EXPECT_GT(weapon->back().widest, weapon->front().widest + 0.05) << "and spreads wider";
+        EXPECT_GE(levels.back().first, 2 * levels.front().first) << path << ": level 10 fires at least twice as much";
+        EXPECT_GT(levels.back().second, levels.front().second + 0.05) << path << ": and spreads wider";
     }
 }
