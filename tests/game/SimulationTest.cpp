@@ -4,7 +4,6 @@
 #include <GLFW/glfw3.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "game/Weapon.h"
 #include "scene/PlayerCamera.h"
@@ -145,30 +144,6 @@ TEST_F(SimulationTest, AMinuteOfPlayKeepsItsInvariants)
     EXPECT_GT(mostBullets, 20u);
     for (const auto& bullet : bullets.GetPlayerBullets())  // nothing piles up outside the band
         EXPECT_LT(std::fabs(bullet->GetPosition().y - GlobalInfo::Instance().GetViewPosition().y), 520.0f);
-}
-
-// The shipped level and scripts through the real script host and world.
-TEST_F(SimulationTest, AMinuteOfTheShippedLevelKeepsTheInvariants)
-{
-    const std::filesystem::path root = VANTREL_SOURCE_DIR, previous = std::filesystem::current_path();
-    ASSERT_TRUE(std::filesystem::exists(root / "data/levels/Level1.txt"));
-    std::filesystem::current_path(root);  // the game reads its data relative to the working directory
-    Assets::SetSource({});                 // the real models
-    scripts = std::make_unique<ScriptManager>();  // "data/scripts/main.lua"
-    ScriptManager::SetInstanceForTesting(scripts.get());
-    Run(kWindowGuard);
-    ::testing::internal::CaptureStderr();
-    {
-        World world;
-        CaptureStdout([&] { EXPECT_TRUE(world.LoadLevel("data/levels/Level1.txt")); });
-        EXPECT_FALSE(world.GetActors()->GetEnemyTypes().empty());
-        PlayAMinute(*scripts, world, held, [] {});
-    }
-    const std::string errors = ::testing::internal::GetCapturedStderr();
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(0, scripts->GetErrorCount()) << errors;
-    EXPECT_EQ("0", Eval("outside"));
-    EXPECT_LT(1000, std::stoi(Eval("calls")));  // the level's enemies did run
 }
 
 }  // namespace
