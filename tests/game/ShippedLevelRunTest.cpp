@@ -126,25 +126,25 @@ TEST_F(ShippedLevelRunTest, LevelOneIsPlayedThroughItsBossKeepingTheInvariants)
                     hitsOnPlayer += touching.insert(bullet.get()).second && !touched.count(bullet.get());
             if (hullGone < 0 && player.GetHealth() <= 0)
                 hullGone = t;  // the game flies on; the shots keep counting
-            if (bossGone < 0 && Number("wardenDeaths") > 0)
+            if (bossGone < 0 && std::stod(Eval("wardenDeaths")) > 0)
                 bossGone = t;
         }
     }
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(0, scripts->GetErrorCount()) << errors;
-    EXPECT_EQ(0, Number("outside"));
-    EXPECT_GT(Number("calls"), 20000);  // the level's enemies did run
-    EXPECT_EQ(Number("shotDown") + Number("rammed"), Number("deaths"));
+    EXPECT_EQ(0, std::stod(Eval("outside")));
+    EXPECT_GT(std::stod(Eval("calls")), 20000);  // the level's enemies did run
+    EXPECT_EQ(std::stod(Eval("shotDown")) + std::stod(Eval("rammed")), std::stod(Eval("deaths")));
 
     printf("Level 1: %g enemies shot down, %g rammed, %d shots hit the ship (hull gone at %.1f s), "
-           "the Warden from %.1f s to %.1f s\n", Number("shotDown"), Number("rammed"), hitsOnPlayer,
+           "the Warden from %.1f s to %.1f s\n", std::stod(Eval("shotDown")), std::stod(Eval("rammed")), hitsOnPlayer,
            hullGone / 1000, bossSeen / 1000, bossGone / 1000);
-    EXPECT_GE(Number("shotDown"), 100);
+    EXPECT_GE(std::stod(Eval("shotDown")), 100);
     EXPECT_GT(hitsOnPlayer, 20);
     EXPECT_GE(bossSeen, 150000) << "the Warden is placed at 160 s";
     ASSERT_GT(bossGone, bossSeen) << "the Warden was not destroyed within 240 s";
-    EXPECT_EQ(1, Number("wardenShotDown"));
-    EXPECT_EQ(1, Number("wardenDeaths"));
+    EXPECT_EQ(1, std::stod(Eval("wardenShotDown")));
+    EXPECT_EQ(1, std::stod(Eval("wardenDeaths")));
 }
 
 }  // namespace
