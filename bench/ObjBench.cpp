@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/ReadFile.h"
 #include "render/Model.h"
 
 namespace {
@@ -49,13 +50,8 @@ const std::string& GridPath()
 void BM_ReadFileOnly(benchmark::State& state)
 {
     for (auto _ : state) {
-        FILE* file = fopen(GridPath().c_str(), "rb");
         std::string text;
-        char buffer[65536];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-            text.append(buffer, got);
-        fclose(file);
+        ReadWholeFile(GridPath(), text);
         benchmark::DoNotOptimize(text.data());
     }
 }

@@ -87,14 +87,8 @@ void Game::Loop()
 
 void Game::Teardown()
 {
-    if (world) {
-        world.reset();
-        teardownLog.push_back("world");
-    }
-    if (camera) {
-        camera.reset();
-        teardownLog.push_back("camera");
-    }
+    world.reset();
+    camera.reset();
 }
 
 int Game::Run()

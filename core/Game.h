@@ -4,8 +4,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <vector>
 
 class PlayerCamera;
 class World;
@@ -30,8 +28,6 @@ public:
     int Run();
 
     bool HasFramebufferObjects() const { return framebufferObjects; }
-    // What Teardown deleted, in order; tests read it.
-    const std::vector<std::string>& GetTeardownLog() const { return teardownLog; }
 
     PlayerCamera* GetCamera() const { return camera.get(); }
     World* GetWorld() const { return world.get(); }
@@ -42,5 +38,4 @@ private:
     // goes first.
     std::unique_ptr<PlayerCamera> camera;
     std::unique_ptr<World> world;
-    std::vector<std::string> teardownLog;
 };

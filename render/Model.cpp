@@ -9,6 +9,7 @@
 #include <map>
 #include <utility>
 
+#include "core/ReadFile.h"
 #include "core/Vec2.h"
 #include "core/Vec3.h"
 #include "render/GL.h"
@@ -173,15 +174,9 @@ Texture* Model::GetTexture(int slot) const
 
 void Model::LoadObj(const std::string& path)
 {
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return;
     std::string text;
-    char buffer[65536];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    fclose(file);
+    if (!ReadWholeFile(path, text))
+        return;
     LoadObjText(std::move(text), path);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/GlobalInfo.h"
+#include "core/ReadFile.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Actors.h"
 #include "game/Bullets.h"
@@ -32,17 +33,11 @@ World::~World() = default;
 bool World::LoadLevel(const std::string& path)
 {
     printf("Loading level...\n");
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) {
         printf("Couldn't open level file.\n");
         return false;
     }
-    std::string text;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    fclose(file);
     // An empty file is a level with nothing in it.
     if (text.empty())
         return true;

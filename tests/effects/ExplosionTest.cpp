@@ -85,6 +85,7 @@ TEST_F(ExplosionTest, ChainLengthsAndDelaysFollowTheSizeAndAreBounded)
         }
     }
     // A huge explosion's chain is bounded: links 20, 40, ... 980 and itself.
+    GFX::SetRandomSource({});  // the scripted source above captured a finished loop's counter
     GlobalInfo::Instance().SetEffects(&effects);
     effects.AddExplosion(1e9f, Vec2(), 0.0f);
     EXPECT_EQ(effects.GetEffectCount(), 50u);
