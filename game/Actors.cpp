@@ -155,7 +155,7 @@ void Actors::HitByBullet(Enemy& enemy, Bullet& bullet)
     if (!Collision::Touches(bullet.GetPosition(), bullet.GetRadius(), enemy.GetPosition(), enemy.GetRadius()))
         return;
     enemy.Damage(bullet.GetStrength());
-    // The bullet spends what the enemy has left (a negative health restores it).
+    // The bullet spends what the enemy has left; an enemy below zero takes nothing more.
     bullet.TakeDamage(enemy.GetHealth());
 }
 
