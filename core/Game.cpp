@@ -5,12 +5,15 @@
 #include <ctime>
 
 #include "core/System.h"
+#include "effects/BloomEffect.h"
+#include "effects/DistortEffect.h"
 #include "render/GL.h"
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
 #include "script/ScriptManager.h"
+#include "ui/HUD.h"
 
 namespace {
 
@@ -34,10 +37,10 @@ bool Game::Startup()
     const bool graphics = system.InitGraphics();
     // Without a current GL context that has shader objects nothing later can
     // work; only missing framebuffer objects are something the game adapts to.
-    if (!graphics && !(GLEW_ARB_fragment_shader && GLEW_ARB_vertex_shader))
+    if (!graphics && !System::ShadersSupported())
         return false;
 
-    framebufferObjects = GLEW_EXT_framebuffer_object;
+    framebufferObjects = System::FramebuffersSupported();
     if (framebufferObjects) {
         system.GetTextureManager()->CreateRenderTarget(0, 4, kWidth, kHeight);
         system.GetTextureManager()->CreateRenderTarget(1, 2, kWidth, kHeight);
@@ -54,6 +57,11 @@ bool Game::Startup()
     // Reads the player through GlobalInfo, so only after the world exists.
     camera->StartAtPlayer();
     printf("\n");
+
+    hud = std::make_unique<HUD>();
+    bloom = std::make_unique<BloomEffect>(1, 0);
+    if (framebufferObjects)
+        distort = std::make_unique<DistortEffect>(bloom.get());
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
     fflush(stdout);
@@ -67,7 +75,9 @@ float Game::RunFrame()
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (camera && world)
-        camera->RenderFrame(world.get(), nullptr);
+        camera->RenderFrame(world.get(), distort.get());
+    if (hud)
+        hud->Render();
     // After drawing, before the scene update: the scripts' per-frame tick.
     ScriptManager::Instance().Update(dt);
     // Drawing first, then updates: a frame shows the previous frame's state.
@@ -75,6 +85,8 @@ float Game::RunFrame()
         world->UpdateTree(dt);
     if (camera)
         camera->Update(dt);
+    if (hud)
+        hud->Update(dt);
     system.SwapBuffers();
     return dt;
 }
@@ -87,6 +99,8 @@ void Game::Loop()
 
 void Game::Teardown()
 {
+    bloom.reset();
+    distort.reset();
     world.reset();
     camera.reset();
 }

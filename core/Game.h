@@ -5,6 +5,9 @@
 
 #include <memory>
 
+class BloomEffect;
+class DistortEffect;
+class HUD;
 class PlayerCamera;
 class World;
 
@@ -31,6 +34,8 @@ public:
 
     PlayerCamera* GetCamera() const { return camera.get(); }
     World* GetWorld() const { return world.get(); }
+    HUD* GetHUD() const { return hud.get(); }
+    DistortEffect* GetDistortEffect() const { return distort.get(); }
 
 private:
     bool framebufferObjects = false;
@@ -38,4 +43,10 @@ private:
     // goes first.
     std::unique_ptr<PlayerCamera> camera;
     std::unique_ptr<World> world;
+    // The frame's screen and full-screen effects; declared after the world so
+    // that, without Teardown, they go before it. The distort effect uses the
+    // bloom effect, so it is declared after it and goes first.
+    std::unique_ptr<HUD> hud;
+    std::unique_ptr<BloomEffect> bloom;
+    std::unique_ptr<DistortEffect> distort;
 };

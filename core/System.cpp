@@ -127,14 +127,53 @@ bool System::InitGraphics()
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
 
-    if (!GLEW_ARB_fragment_shader || !GLEW_ARB_vertex_shader) {
+    if (!ShadersSupported()) {
         printf("Error, shaders not supported.\n");
         return false;
     }
-    if (!GLEW_EXT_framebuffer_object) {
+    if (!FramebuffersSupported()) {
         printf("Error, FBOs not supported.\n");
         return false;
     }
+    return true;
+}
+
+bool System::ShadersSupported()
+{
+    if (!GLEW_ARB_fragment_shader || !GLEW_ARB_vertex_shader || !GLEW_ARB_shader_objects)
+        return false;
+    // Every entry point the shaders and textures call; the extension library
+    // may leave one null although its extension is listed.
+    const void* const entryPoints[] = {
+        reinterpret_cast<const void*>(glCreateShaderObjectARB), reinterpret_cast<const void*>(glShaderSourceARB),
+        reinterpret_cast<const void*>(glCompileShaderARB),      reinterpret_cast<const void*>(glCreateProgramObjectARB),
+        reinterpret_cast<const void*>(glAttachObjectARB),       reinterpret_cast<const void*>(glLinkProgramARB),
+        reinterpret_cast<const void*>(glUseProgramObjectARB),   reinterpret_cast<const void*>(glGetObjectParameterivARB),
+        reinterpret_cast<const void*>(glGetInfoLogARB),         reinterpret_cast<const void*>(glDetachObjectARB),
+        reinterpret_cast<const void*>(glDeleteObjectARB),       reinterpret_cast<const void*>(glGetUniformLocationARB),
+        reinterpret_cast<const void*>(glUniform1iARB),          reinterpret_cast<const void*>(glUniform1fARB),
+        reinterpret_cast<const void*>(glActiveTextureARB),      reinterpret_cast<const void*>(glClientActiveTextureARB),
+    };
+    for (const void* entry : entryPoints)
+        if (!entry)
+            return false;
+    return true;
+}
+
+bool System::FramebuffersSupported()
+{
+    if (!GLEW_EXT_framebuffer_object)
+        return false;
+    const void* const entryPoints[] = {
+        reinterpret_cast<const void*>(glGenFramebuffersEXT),        reinterpret_cast<const void*>(glBindFramebufferEXT),
+        reinterpret_cast<const void*>(glGenRenderbuffersEXT),       reinterpret_cast<const void*>(glBindRenderbufferEXT),
+        reinterpret_cast<const void*>(glRenderbufferStorageEXT),    reinterpret_cast<const void*>(glFramebufferTexture2DEXT),
+        reinterpret_cast<const void*>(glFramebufferRenderbufferEXT), reinterpret_cast<const void*>(glCheckFramebufferStatusEXT),
+        reinterpret_cast<const void*>(glDeleteFramebuffersEXT),     reinterpret_cast<const void*>(glDeleteRenderbuffersEXT),
+    };
+    for (const void* entry : entryPoints)
+        if (!entry)
+            return false;
     return true;
 }
 

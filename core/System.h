@@ -22,6 +22,13 @@ public:
     bool OpenWindow(const char* title, int width, int height, int samples, bool vsync);
     // GLEW, the start-up GL state, and the shader and FBO extension checks.
     bool InitGraphics();
+    // After InitGraphics: the ARB vertex, fragment and shader-object
+    // extensions and multitexturing are all listed and their entry points
+    // loaded. A driver that lists only some, or whose entry points stayed
+    // null, has no usable shaders.
+    static bool ShadersSupported();
+    // After InitGraphics: EXT framebuffer objects listed and loaded.
+    static bool FramebuffersSupported();
 
     bool IsRunning() const { return running; }
     // Milliseconds since the previous call (or since construction); notices a

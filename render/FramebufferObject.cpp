@@ -69,13 +69,15 @@ const char* FramebufferObject::StatusText(unsigned int status)
     }
 }
 
-void FramebufferObject::Bind(int attachment) const
+bool FramebufferObject::Bind(int attachment) const
 {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
-    if (attachment >= 0 && attachment < kMaxTextures)
-        glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT + attachment);
-    else
+    if (attachment < 0 || attachment >= kMaxTextures) {
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        return true;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT + attachment);
+    return glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
 }
 
 void FramebufferObject::Unbind()

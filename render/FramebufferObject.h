@@ -19,7 +19,10 @@ public:
     // leak its textures for the rest of the run.
     virtual ~FramebufferObject();
 
-    void Bind(int attachment) const;
+    // True when drawing can go where it was asked: the window, or a complete
+    // framebuffer on this driver. A false result means the attachment cannot
+    // be drawn to (the driver refused the target or that draw buffer).
+    bool Bind(int attachment) const;
     static void Unbind();
     // Null outside 0..count-1.
     Texture* GetTexture(int i);

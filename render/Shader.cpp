@@ -90,6 +90,9 @@ Shader::Shader(const std::string& path)
     glAttachObjectARB(program, vertexShader);
     glAttachObjectARB(program, fragmentShader);
     glLinkProgramARB(program);
+    GLint status = 0;
+    glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &status);
+    linked = status != 0;
 
     // The program log alone often just says "link failed"; the compilers' logs
     // say why, so the one info line carries all three.

@@ -22,6 +22,9 @@ public:
     void Release();
 
     unsigned int GetProgram() const { return program; }
+    // False when the file could not be read or the program did not link:
+    // binding it would draw nothing useful.
+    bool IsLinked() const { return linked; }
 
     // Splits a shader file into its two sources. Returns false when the file
     // cannot be opened (the strings are then left untouched). No GL needed.
@@ -31,6 +34,7 @@ public:
 
 private:
     unsigned int program = 0;
+    bool linked = false;
     unsigned int fragmentShader = 0;
     unsigned int vertexShader = 0;
 };

@@ -1,0 +1,111 @@
+#include "effects/BloomEffect.h"
+
+#include <cstdio>
+
+#include "core/System.h"
+#include "effects/EffectShaders.h"
+#include "render/FramebufferObject.h"
+#include "render/ScreenDraw.h"
+#include "render/Shader.h"
+#include "render/ShaderParameters.h"
+#include "render/Texture.h"
+#include "render/TextureManager.h"
+#include "scene/Camera.h"
+
+namespace {
+
+const int kWorkSlot = 0;
+const Viewport kOffscreen{0, 0, BloomEffect::kWidth, BloomEffect::kHeight};
+
+}  // namespace
+
+BloomEffect::BloomEffect(int targetSlot_, int targetAttachment_)
+    : targetSlot(targetSlot_), targetAttachment(targetAttachment_)
+{
+    blurXShader = FindEffectShader("blurx.shdr");
+    blurYShader = FindEffectShader("blury.shdr");
+    bloomShader = FindEffectShader("bloom.shdr");
+    shadersUsable = blurXShader && blurYShader && bloomShader;
+    blurParameters = std::make_unique<ShaderParameters>();
+    blurParameters->SetInt("width", kWidth);
+    blurParameters->SetInt("height", kHeight);
+    bloomParameters = std::make_unique<ShaderParameters>();
+    bloomParameters->SetInt("source_tex", 0);
+    bloomParameters->SetInt("blur_tex", 1);
+}
+
+BloomEffect::~BloomEffect() = default;
+
+void BloomEffect::DrawFullscreenQuad(int width, int height)
+{
+    ScreenDraw::FullscreenQuad(width, height);
+}
+
+void BloomEffect::ReportOnce(const char* what)
+{
+    if (reported)
+        return;
+    reported = true;
+    printf("%s; the picture is drawn without bloom\n", what);
+}
+
+void BloomEffect::BindOutput(const Viewport& window) const
+{
+    FramebufferObject* output =
+        targetSlot == -1 ? nullptr : System::Instance().GetTextureManager()->GetRenderTarget(targetSlot);
+    // An output target the driver refuses is replaced by the window, so the
+    // frame is never lost.
+    if (output && output->Bind(targetAttachment)) {
+        ScreenDraw::SetViewport(kOffscreen);
+    } else {
+        FramebufferObject::Unbind();
+        ScreenDraw::SetViewport(window);
+    }
+}
+
+void BloomEffect::Render(Camera* camera, SceneNode* scene)
+{
+    const Viewport window = ScreenDraw::GetViewport();
+    FramebufferObject* work = System::Instance().GetTextureManager()->GetRenderTarget(kWorkSlot);
+    // The three passes need attachments 0 to 2 of a target this driver accepts.
+    const bool workUsable = work && work->GetCount() >= 3 && work->Bind(0);
+    if (!shadersUsable || !workUsable) {
+        if (shadersUsable)
+            ReportOnce(work ? "Render target 0 cannot be drawn to on this driver" : "There is no render target 0");
+        BindOutput(window);
+        ScreenDraw::Clear();
+        camera->Render(scene);
+        return;
+    }
+
+    ScreenDraw::SetViewport(kOffscreen);
+    ScreenDraw::Clear();
+    camera->Render(scene);
+
+    work->Bind(1);
+    ScreenDraw::Clear();
+    work->GetTexture(0)->Bind(0);
+    blurXShader->Bind();
+    blurXShader->SetParameters(*blurParameters);
+    DrawFullscreenQuad(kWidth, kHeight);
+
+    work->Bind(2);
+    ScreenDraw::Clear();
+    work->GetTexture(1)->Bind(0);
+    blurYShader->Bind();
+    blurYShader->SetParameters(*blurParameters);
+    DrawFullscreenQuad(kWidth, kHeight);
+
+    BindOutput(window);
+    ScreenDraw::Clear();
+    work->GetTexture(0)->Bind(0);
+    work->GetTexture(2)->Bind(1);
+    bloomShader->Bind();
+    bloomShader->SetParameters(*bloomParameters);
+    DrawFullscreenQuad(kWidth, kHeight);
+
+    // Unit 1 first so that unit 0 is the active one afterwards.
+    Texture::Unbind(1);
+    Texture::Unbind(0);
+    Shader::Unbind();
+}

@@ -1,0 +1,48 @@
+// Renders the scene with a glow: the scene into render-target slot 0
+// attachment 0, its bright parts blurred horizontally into attachment 1 and
+// vertically into attachment 2, then sharp and blurred combined into the
+// output (a render-target slot and attachment, or the window for slot -1).
+// Off-screen passes work at 640 x 480; the output to the window uses the
+// window's viewport as it was on entry.
+//
+// Leaves the output bound, the model-view matrix at the identity, texture
+// units 0 and 1 with 2D texturing disabled and no program current. Without a
+// usable work target or shader it draws the scene unchanged into the output.
+#pragma once
+
+#include <memory>
+
+#include "effects/RenderingEffect.h"
+
+class Shader;
+struct Viewport;
+class ShaderParameters;
+
+class BloomEffect : public RenderingEffect {
+public:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+
+    BloomEffect(int targetSlot, int targetAttachment);
+    ~BloomEffect() override;
+
+    void Render(Camera* camera, SceneNode* scene) override;
+
+    static void DrawFullscreenQuad(int width, int height);
+
+private:
+    // Binds the output with its viewport: 640 x 480 for a target, `window`
+    // for the window or for a target the driver refuses.
+    void BindOutput(const Viewport& window) const;
+    void ReportOnce(const char* what);
+
+    Shader* blurXShader = nullptr;
+    Shader* blurYShader = nullptr;
+    Shader* bloomShader = nullptr;
+    std::unique_ptr<ShaderParameters> blurParameters;
+    std::unique_ptr<ShaderParameters> bloomParameters;
+    int targetSlot = -1;
+    int targetAttachment = 0;
+    bool shadersUsable = false;
+    bool reported = false;
+};

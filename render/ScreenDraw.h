@@ -1,0 +1,57 @@
+// The few GL operations that the full-screen effects and the 2D screens need:
+// pixel-coordinate projections, plain and textured quads, clears, the viewport,
+// the depth test and additive blending, and the display lists of the bitmap
+// font. Effects and screens draw through these so they hold no GL of their own.
+// Every function leaves the matrix mode at model-view.
+#pragma once
+
+#include <cstddef>
+
+struct ScreenVertex {
+    float s, t;  // texture coordinate
+    float x, y;  // position in the current coordinates
+};
+
+struct Viewport {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+class ScreenDraw {
+public:
+    // Push the projection and load glOrtho(left, right, bottom, top, -1, 1);
+    // push the model-view matrix and load the identity.
+    static void PushOrtho(double left, double right, double bottom, double top);
+    // Pop the projection, then the model-view matrix.
+    static void PopOrtho();
+
+    static void Quad(const ScreenVertex (&corners)[4]);
+    static void Colour(float r, float g, float b, float a = 1.0f);
+
+    // Clears colour and depth of whatever is bound.
+    static void Clear();
+    // Clears colour (to this colour) and depth, then puts the previous clear
+    // colour back.
+    static void ClearTo(float r, float g, float b, float a);
+
+    // The full-screen pass of the effects: clears, loads the identity into
+    // the model-view matrix, and draws one quad over width x height pixels
+    // with the texture upright (its t = 1 row at the top). The model-view
+    // matrix is the identity afterwards.
+    static void FullscreenQuad(int width, int height);
+
+    static Viewport GetViewport();
+    static void SetViewport(const Viewport& viewport);
+
+    static void SetDepthTest(bool on);
+    // Additive (source alpha, one) or the start-up (source alpha, one minus
+    // source alpha) blend function.
+    static void SetAdditiveBlend(bool on);
+
+    // Display lists for glyphs: a block of `count` names (0 when none could
+    // be made), each compiled from one quad followed by an advance of
+    // `advance` pixels along x.
+    static unsigned int MakeGlyphLists(int count, float advance, void (*cell)(int index, ScreenVertex (&quad)[4]));
+    static void DeleteLists(unsigned int base, int count);
+    // Translates by (x, y) and calls lists base + byte for each byte.
+    static void CallLists(unsigned int base, float x, float y, const unsigned char* bytes, size_t count);
+};
