@@ -4,13 +4,12 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/Loading.h"
 #include "core/System.h"
 #include "render/GL.h"
-#include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
-#include "script/ScriptManager.h"
 
 namespace {
 
@@ -42,17 +41,8 @@ bool Game::Startup()
         system.GetTextureManager()->CreateRenderTarget(0, 4, kWidth, kHeight);
         system.GetTextureManager()->CreateRenderTarget(1, 2, kWidth, kHeight);
     }
-    printf("\n");
-    system.GetShaderManager()->LoadDirectory("data/shaders/");
-    printf("\n");
-    system.GetTextureManager()->LoadDirectory("data/textures/");
-    printf("\n");
-
-    camera = std::make_unique<PlayerCamera>(1000.0f);
-    world = std::make_unique<World>();
-    world->LoadLevel("data/levels/Level1.txt");
-    // Reads the player through GlobalInfo, so only after the world exists.
-    camera->StartAtPlayer();
+    Loading::LoadResources(true);
+    simulation.Build();
     printf("\n");
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
@@ -66,15 +56,10 @@ float Game::RunFrame()
     const float dt = system.FrameTime();
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (camera && world)
-        camera->RenderFrame(world.get(), nullptr);
-    // After drawing, before the scene update: the scripts' per-frame tick.
-    ScriptManager::Instance().Update(dt);
+    if (PlayerCamera* camera = simulation.GetCamera(); camera && simulation.GetWorld())
+        camera->RenderFrame(simulation.GetWorld(), nullptr);
     // Drawing first, then updates: a frame shows the previous frame's state.
-    if (world)
-        world->UpdateTree(dt);
-    if (camera)
-        camera->Update(dt);
+    simulation.Step(dt);
     system.SwapBuffers();
     return dt;
 }
@@ -87,8 +72,7 @@ void Game::Loop()
 
 void Game::Teardown()
 {
-    world.reset();
-    camera.reset();
+    simulation.TearDown();
 }
 
 int Game::Run()

@@ -3,7 +3,7 @@
 // drive its steps one by one.
 #pragma once
 
-#include <memory>
+#include "core/Simulation.h"
 
 class PlayerCamera;
 class World;
@@ -17,7 +17,8 @@ public:
     // loads every resource and the level. Returns false when there is no
     // window, no GL extension loader or no shader support: nothing can run then.
     bool Startup();
-    // One frame: time step, draw, updates, swap. Returns the time step used.
+    // One frame: time step, draw, the simulation's step, swap. Returns the
+    // time step used.
     float RunFrame();
     // Frames until the window is closed.
     void Loop();
@@ -29,13 +30,11 @@ public:
 
     bool HasFramebufferObjects() const { return framebufferObjects; }
 
-    PlayerCamera* GetCamera() const { return camera.get(); }
-    World* GetWorld() const { return world.get(); }
+    PlayerCamera* GetCamera() const { return simulation.GetCamera(); }
+    World* GetWorld() const { return simulation.GetWorld(); }
+    Simulation& GetSimulation() { return simulation; }
 
 private:
     bool framebufferObjects = false;
-    // Declared before the world so that, without Teardown, the world still
-    // goes first.
-    std::unique_ptr<PlayerCamera> camera;
-    std::unique_ptr<World> world;
+    Simulation simulation;
 };
