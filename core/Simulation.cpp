@@ -16,7 +16,7 @@ bool Simulation::Build(const std::string& levelPath)
     TearDown();
     camera = std::make_unique<PlayerCamera>(1000.0f);
     world = std::make_unique<World>();
-    const bool loaded = world->LoadLevel(levelPath);
+    const bool loaded = levelPath.empty() || world->LoadLevel(levelPath);
     // Reads the player through GlobalInfo, so only after the world exists.
     camera->StartAtPlayer();
     return loaded;

@@ -21,7 +21,8 @@ public:
     // Creates the camera, then the world (which fills GlobalInfo and starts
     // the scripts), loads the level and puts the camera over the player, with
     // the loaders' console lines. False when the level did not load fully;
-    // the world then holds what loaded before the failure.
+    // the world then holds what loaded before the failure. An empty path
+    // builds the world without a level, for tests and benchmarks to fill.
     bool Build(const std::string& levelPath = kLevelPath);
     // Deletes the world, then the camera. Nothing is left pointing at them.
     void TearDown();

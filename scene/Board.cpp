@@ -7,7 +7,7 @@
 
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
-#include "core/System.h"
+#include "game/Assets.h"
 #include "render/GL.h"
 #include "render/ShaderManager.h"
 #include "render/ShaderParameters.h"
@@ -34,9 +34,7 @@ int TruncateToInt(float value)
 }  // namespace
 
 Board::Board()
-    : Board(System::Instance().GetTextureManager()->GetTexture("bg.png"),
-            System::Instance().GetTextureManager()->GetTexture("fg.png"),
-            System::Instance().GetShaderManager()->GetShader("ground.shdr"))
+    : Board(Assets::GetTexture("bg.png"), Assets::GetTexture("fg.png"), Assets::GetShader("ground.shdr"))
 {
 }
 

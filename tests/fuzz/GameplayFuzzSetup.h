@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <fcntl.h>
@@ -14,6 +13,7 @@
 #include "core/GlobalInfo.h"
 #include "game/Assets.h"
 #include "script/ScriptManager.h"
+#include "tests/support/StubMainScript.h"
 
 inline void SetUpGameplayFuzzing()
 {
@@ -24,14 +24,10 @@ inline void SetUpGameplayFuzzing()
     Assets::SetSource(Assets::NullSource());
 
     const std::string path = "/tmp/vantrel-fuzz-main-" + std::to_string(getpid()) + ".lua";
-    std::ofstream(path) << "n = 0\n"
-                           "function WeaponLoadScript(path) return 1 end\n"
-                           "function EnemyLoadScript(path) n = n + 1 return n end\n"
-                           "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
-                           "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x + a, y - dt * 0.1, a, b, c end\n"
-                           "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end\n"
-                           "function EnemyOnDeath(h, x, y, a, b, c, t) return true end\n"
-                           "function Update(x, y, dt) end\n";
+    WriteStubMainScript(path, "n = 0\n"
+                              "function EnemyLoadScript(path) n = n + 1 return n end\n"
+                              "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x + a, y - dt * 0.1, a, b, c end\n"
+                              "function EnemyOnDeath(h, x, y, a, b, c, t) return true end\n");
     static std::unique_ptr<ScriptManager> scripts = std::make_unique<ScriptManager>(path);
     unlink(path.c_str());
     ScriptManager::SetInstanceForTesting(scripts.get());
