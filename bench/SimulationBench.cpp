@@ -23,6 +23,7 @@
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
 #include "script/ScriptManager.h"
+#include "tests/support/QuietStdout.h"
 #include "tests/support/StubMainScript.h"
 
 namespace {
@@ -57,28 +58,6 @@ std::string WriteScript(const std::string& text)
     close(fd);
     return WriteStubMainScript(path, text);
 }
-
-// The loaders' console lines would drown the report.
-class QuietStdout {
-public:
-    QuietStdout()
-    {
-        fflush(stdout);
-        saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~QuietStdout()
-    {
-        fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-
-private:
-    int saved = -1;
-};
 
 // The script host for the whole run, with the game's output kept quiet.
 ScriptManager& Scripts()

@@ -1,18 +1,17 @@
-// What the gameplay loaders' fuzz targets share: a quiet console while an
-// input runs, assets that touch neither files nor GL, and a script host whose
-// entry points answer at once. Set up once per process, on the first input.
+// What the gameplay loaders' fuzz targets share: assets that touch neither
+// files nor GL, and a script host whose entry points answer at once. Set up once per process, on the first input.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "core/GlobalInfo.h"
 #include "game/Assets.h"
 #include "script/ScriptManager.h"
+#include "tests/support/QuietStdout.h"
 #include "tests/support/StubMainScript.h"
 
 inline void SetUpGameplayFuzzing()
@@ -32,27 +31,3 @@ inline void SetUpGameplayFuzzing()
     unlink(path.c_str());
     ScriptManager::SetInstanceForTesting(scripts.get());
 }
-
-// The loaders print a line per record: silenced while one input runs, so the
-// replay's own summary still reaches the console.
-class QuietStdout {
-public:
-    QuietStdout()
-    {
-        static const int null = open("/dev/null", O_WRONLY);
-        fflush(stdout);
-        saved = dup(1);
-        dup2(null, 1);
-    }
-    ~QuietStdout()
-    {
-        fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved = -1;
-};
