@@ -1,5 +1,5 @@
-// One simulation tick (the scripts' Update, the Actors pass with its bullet
-// hits, enemy scripts and contact, then the Bullets pass) with 1,000 active
+// One simulation step (the scripts' Update, the Actors pass with its bullet
+// hits, enemy scripts and contact, the Bullets pass, the camera) with 1,000 active
 // scripted enemies and 10,000 bullets, with the grid broad phase and with the
 // plain test of every bullet against every enemy. Also the cost of one
 // EnemyDoUpdate round trip through the script host, against a bare Lua call.
@@ -16,10 +16,15 @@
 #include <lua.hpp>
 
 #include "core/GlobalInfo.h"
+#include "core/Simulation.h"
 #include "game/Actors.h"
 #include "game/Assets.h"
 #include "game/Bullets.h"
+#include "scene/PlayerCamera.h"
+#include "scene/World.h"
 #include "script/ScriptManager.h"
+#include "tests/support/QuietStdout.h"
+#include "tests/support/StubMainScript.h"
 
 namespace {
 
@@ -29,7 +34,6 @@ const char* const kScript = R"(
 px, py = 0, 0
 function WeaponLoadScript(path) return 1 end
 function EnemyLoadScript(path) return 1 end
-function WeaponDoUpdate(h, level, dt, a, b, c) return a, b, c end
 function Update(x, y, dt) px, py = x, y end
 function EnemyDoUpdate(h, x, y, dt, fire, b, c, t)
   fire = fire + dt
@@ -41,7 +45,6 @@ function EnemyDoUpdate(h, x, y, dt, fire, b, c, t)
   end
   return x + math.sin(t * 0.002) * 0.05 * dt, y - 0.02 * dt, fire, b, c
 end
-function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end
 function EnemyOnDeath(h, x, y, a, b, c, t) return true end
 function Trivial(h, x, y, dt, a, b, c, t) return x, y, a, b, c end
 )";
@@ -50,33 +53,11 @@ std::string WriteScript(const std::string& text)
 {
     char path[] = "/tmp/vantrel-bench-XXXXXX";
     const int fd = mkstemp(path);
-    if (fd < 0 || write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+    if (fd < 0)
         abort();
     close(fd);
-    return path;
+    return WriteStubMainScript(path, text);
 }
-
-// The loaders' console lines would drown the report.
-class QuietStdout {
-public:
-    QuietStdout()
-    {
-        fflush(stdout);
-        saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~QuietStdout()
-    {
-        fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-
-private:
-    int saved = -1;
-};
 
 // The script host for the whole run, with the game's output kept quiet.
 ScriptManager& Scripts()
@@ -94,8 +75,9 @@ ScriptManager& Scripts()
 }
 
 struct Scene {
-    std::unique_ptr<Bullets> bullets;
-    std::unique_ptr<Actors> actors;
+    std::unique_ptr<Simulation> simulation = std::make_unique<Simulation>();
+    Bullets* bullets = nullptr;
+    Actors* actors = nullptr;
 };
 
 // 1,000 enemies inside the activity window around a view at y = 0, 5,000
@@ -106,17 +88,16 @@ Scene BuildScene(unsigned seed, bool broadPhase)
     QuietStdout quiet;
     GlobalInfo::Instance().Reset();
     Scene scene;
-    scene.bullets = std::make_unique<Bullets>();
+    scene.simulation->Build("");
+    scene.bullets = scene.simulation->GetWorld()->GetBullets();
+    scene.actors = scene.simulation->GetWorld()->GetActors();
     std::istringstream bulletTypes("shot.png\n6 5\nplasma.png\n8 6\n");
     scene.bullets->LoadBulletTypes(bulletTypes, "bullets");
-    scene.actors = std::make_unique<Actors>();
     scene.actors->SetBroadPhase(broadPhase);
     std::istringstream enemyTypes("drone\nd.obj\nd.png\nd.lua\n50\n30\ntank\nt.obj\nt.png\nt.lua\n90\n200\n");
     scene.actors->LoadEnemyTypes(enemyTypes, "types");
-    GlobalInfo& info = GlobalInfo::Instance();
-    info.SetBullets(scene.bullets.get());
-    info.SetActors(scene.actors.get());
-    info.SetViewPosition(Vec2(0, 0));
+    GlobalInfo::Instance().SetViewPosition(Vec2(0, 0));
+    scene.simulation->GetCamera()->SetScroll(0);
     scene.actors->GetPlayer()->SetPosition(Vec2(0, -300));
 
     std::mt19937 random(seed);
@@ -134,7 +115,7 @@ Scene BuildScene(unsigned seed, bool broadPhase)
 
 void RunTicks(benchmark::State& state, bool broadPhase)
 {
-    ScriptManager& scripts = Scripts();
+    Scripts();
     unsigned seed = 1;
     size_t hits = 0;
     for (auto _ : state) {
@@ -143,9 +124,7 @@ void RunTicks(benchmark::State& state, bool broadPhase)
         const size_t before = scene.bullets->GetPlayerBullets().size();
         state.ResumeTiming();
 
-        scripts.Update(16);
-        scene.actors->Update(16);
-        scene.bullets->Update(16);
+        scene.simulation->Step(16);
 
         state.PauseTiming();
         hits += before - scene.bullets->GetPlayerBullets().size();

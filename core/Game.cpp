@@ -4,15 +4,14 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/Loading.h"
 #include "core/System.h"
 #include "effects/BloomEffect.h"
 #include "effects/DistortEffect.h"
 #include "render/GL.h"
-#include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
-#include "script/ScriptManager.h"
 #include "ui/HUD.h"
 
 namespace {
@@ -45,23 +44,16 @@ bool Game::Startup()
         system.GetTextureManager()->CreateRenderTarget(0, 4, kWidth, kHeight);
         system.GetTextureManager()->CreateRenderTarget(1, 2, kWidth, kHeight);
     }
-    printf("\n");
-    system.GetShaderManager()->LoadDirectory("data/shaders/");
-    printf("\n");
-    system.GetTextureManager()->LoadDirectory("data/textures/");
-    printf("\n");
-
-    camera = std::make_unique<PlayerCamera>(1000.0f);
-    world = std::make_unique<World>();
-    world->LoadLevel("data/levels/Level1.txt");
-    // Reads the player through GlobalInfo, so only after the world exists.
-    camera->StartAtPlayer();
+    Loading::LoadResources(true);
+    simulation.Build();
     printf("\n");
 
     hud = std::make_unique<HUD>();
     bloom = std::make_unique<BloomEffect>(1, 0);
     if (framebufferObjects)
         distort = std::make_unique<DistortEffect>(bloom.get());
+    // The GUI updates after the camera, inside the one step.
+    simulation.SetGuiUpdate([this](float dt) { if (hud) hud->Update(dt); });
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
     fflush(stdout);
@@ -74,19 +66,12 @@ float Game::RunFrame()
     const float dt = system.FrameTime();
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (camera && world)
-        camera->RenderFrame(world.get(), distort.get());
+    if (PlayerCamera* camera = simulation.GetCamera(); camera && simulation.GetWorld())
+        camera->RenderFrame(simulation.GetWorld(), distort.get());
     if (hud)
         hud->Render();
-    // After drawing, before the scene update: the scripts' per-frame tick.
-    ScriptManager::Instance().Update(dt);
     // Drawing first, then updates: a frame shows the previous frame's state.
-    if (world)
-        world->UpdateTree(dt);
-    if (camera)
-        camera->Update(dt);
-    if (hud)
-        hud->Update(dt);
+    simulation.Step(dt);
     system.SwapBuffers();
     return dt;
 }
@@ -101,8 +86,7 @@ void Game::Teardown()
 {
     bloom.reset();
     distort.reset();
-    world.reset();
-    camera.reset();
+    simulation.TearDown();
 }
 
 int Game::Run()

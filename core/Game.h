@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "core/Simulation.h"
+
 class BloomEffect;
 class DistortEffect;
 class HUD;
@@ -20,7 +22,8 @@ public:
     // loads every resource and the level. Returns false when there is no
     // window, no GL extension loader or no shader support: nothing can run then.
     bool Startup();
-    // One frame: time step, draw, updates, swap. Returns the time step used.
+    // One frame: time step, draw, the simulation's step, swap. Returns the
+    // time step used.
     float RunFrame();
     // Frames until the window is closed.
     void Loop();
@@ -32,20 +35,19 @@ public:
 
     bool HasFramebufferObjects() const { return framebufferObjects; }
 
-    PlayerCamera* GetCamera() const { return camera.get(); }
-    World* GetWorld() const { return world.get(); }
+    PlayerCamera* GetCamera() const { return simulation.GetCamera(); }
+    World* GetWorld() const { return simulation.GetWorld(); }
+    Simulation& GetSimulation() { return simulation; }
     HUD* GetHUD() const { return hud.get(); }
     DistortEffect* GetDistortEffect() const { return distort.get(); }
 
 private:
     bool framebufferObjects = false;
-    // Declared before the world so that, without Teardown, the world still
+    Simulation simulation;
+    // The frame's screen and full-screen effects; declared after the
+    // simulation so that, without Teardown, they go before the world. The
+    // distort effect uses the bloom effect, so it is declared after it and
     // goes first.
-    std::unique_ptr<PlayerCamera> camera;
-    std::unique_ptr<World> world;
-    // The frame's screen and full-screen effects; declared after the world so
-    // that, without Teardown, they go before it. The distort effect uses the
-    // bloom effect, so it is declared after it and goes first.
     std::unique_ptr<HUD> hud;
     std::unique_ptr<BloomEffect> bloom;
     std::unique_ptr<DistortEffect> distort;

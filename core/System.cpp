@@ -32,8 +32,8 @@ System& System::Instance()
 System::System()
 {
     running = true;
-    // The window library's own words say why a window could not be opened.
-    glfwSetErrorCallback(ReportWindowLibraryError);
+    // Quiet here: tools run without a display. OpenWindow initialises again
+    // and then says why, if it cannot.
     glfwInit();
     debug = std::make_unique<Debug>();
     textureManager = std::make_unique<TextureManager>();
@@ -68,6 +68,8 @@ bool System::OpenWindow(const char* title, int width, int height, int samples, b
         return glfwCreateWindow(width, height, title, nullptr, nullptr);
     };
 
+    // The window library's own words say why a window could not be opened.
+    glfwSetErrorCallback(ReportWindowLibraryError);
     // Initialising again is a no-op once it worked; it lets a caller retry
     // after the display could not be reached at construction.
     if (!glfwInit()) {
@@ -92,6 +94,21 @@ bool System::OpenWindow(const char* title, int width, int height, int samples, b
     glfwSetWindowTitle(window, title);
     if (vsync)
         glfwSwapInterval(1);
+    return true;
+}
+
+bool System::OpenHiddenWindow(int width, int height)
+{
+    // No display is a normal case here, so the window library stays quiet.
+    if (!glfwInit())
+        return false;
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    window = glfwCreateWindow(width, height, "", nullptr, nullptr);
+    if (!window)
+        return false;
+    glfwMakeContextCurrent(window);
+    OnResize(width, height);
     return true;
 }
 

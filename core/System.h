@@ -20,6 +20,9 @@ public:
     // Opens a non-resizable window with RGBA8, 24-bit depth and no stencil.
     // If the requested multisampling is refused, tries again without it.
     bool OpenWindow(const char* title, int width, int height, int samples, bool vsync);
+    // A window that is never shown, for tools that want a GL context (to
+    // compile shaders) and nothing on screen. Quiet when there is no display.
+    bool OpenHiddenWindow(int width, int height);
     // GLEW, the start-up GL state, and the shader and FBO extension checks.
     bool InitGraphics();
     // After InitGraphics: the ARB vertex, fragment and shader-object

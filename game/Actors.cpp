@@ -4,10 +4,12 @@
 #include <fstream>
 
 #include "core/GlobalInfo.h"
+#include "core/Problems.h"
 #include "game/Assets.h"
 #include "game/Bullet.h"
 #include "game/Bullets.h"
 #include "game/Collision.h"
+#include "game/PlayObserver.h"
 #include "game/RecordReader.h"
 #include "render/Model.h"
 #include "script/ScriptManager.h"
@@ -37,6 +39,7 @@ bool ReadRecordLines(RecordReader& reader, std::string* lines, int count)
 void ReportIncomplete(const std::string& name)
 {
     printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
+    Problems::Report(Problems::Kind::Load, name + ": incomplete record at the end of the file");
 }
 
 }  // namespace
@@ -63,6 +66,7 @@ bool Actors::LoadEnemyTypes(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         printf("  Couldn't open EnemyType file.\n");
+        Problems::Report(Problems::Kind::Load, path + ": could not open the enemy-type file");
         return false;
     }
     return LoadEnemyTypes(in, path);
@@ -101,6 +105,7 @@ bool Actors::LoadEnemies(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         printf("  Couldn't open Enemy file.\n");
+        Problems::Report(Problems::Kind::Load, path + ": could not open the enemy timeline file");
         return false;
     }
     return LoadEnemies(in, path);
@@ -154,6 +159,8 @@ void Actors::HitByBullet(Enemy& enemy, Bullet& bullet)
 {
     if (!Collision::Touches(bullet.GetPosition(), bullet.GetRadius(), enemy.GetPosition(), enemy.GetRadius()))
         return;
+    if (observer)
+        observer->PlayerShotHit(enemy);
     enemy.Damage(bullet.GetStrength());
     // The bullet spends what the enemy has left; an enemy below zero takes nothing more.
     bullet.TakeDamage(enemy.GetHealth());
@@ -211,7 +218,7 @@ void Actors::Update(float dt)
             if (bullets)
                 HitByBullets(*enemy, *bullets);
             if (!enemy->Update(dt)) {
-                enemies.erase(enemies.begin() + static_cast<std::ptrdiff_t>(i));
+                Remove(i, true);
                 continue;
             }
             if (Collision::Touches(enemy->GetPosition(), enemy->GetRadius(), player->GetPosition(),
@@ -220,11 +227,18 @@ void Actors::Update(float dt)
                 enemy->Damage(dt);
             }
         } else if (IsPassed(y, view)) {
-            enemies.erase(enemies.begin() + static_cast<std::ptrdiff_t>(i));
+            Remove(i, false);
             continue;
         }
         ++i;
     }
+}
+
+void Actors::Remove(size_t index, bool killed)
+{
+    if (observer)
+        observer->EnemyRemoved(*enemies[index], killed);
+    enemies.erase(enemies.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 void Actors::Draw()

@@ -26,6 +26,7 @@
 
 class Bullet;
 class Bullets;
+class PlayObserver;
 
 class Actors : public SceneNode {
 public:
@@ -67,14 +68,19 @@ public:
     // benchmarks compare the two.
     void SetBroadPhase(bool on) { broadPhase = on; }
 
+    // Null for none; not owned.
+    void SetObserver(PlayObserver* o) { observer = o; }
+
 private:
     void HitByBullets(Enemy& enemy, Bullets& bullets);
-    static void HitByBullet(Enemy& enemy, Bullet& bullet);
+    void HitByBullet(Enemy& enemy, Bullet& bullet);
+    void Remove(size_t index, bool killed);
 
     std::unique_ptr<Player> player;
     std::vector<std::unique_ptr<EnemyType>> enemyTypes;
     std::vector<std::unique_ptr<Enemy>> enemies;
 
+    PlayObserver* observer = nullptr;
     bool broadPhase = true;
     bool gridBuilt = false;
     BulletGrid grid;

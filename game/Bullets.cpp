@@ -4,8 +4,10 @@
 #include <fstream>
 
 #include "core/GlobalInfo.h"
+#include "core/Problems.h"
 #include "game/Assets.h"
 #include "game/Collision.h"
+#include "game/PlayObserver.h"
 #include "game/Player.h"
 #include "game/RecordReader.h"
 
@@ -35,6 +37,7 @@ bool Bullets::LoadBulletTypes(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         printf("  Couldn't open BulletType file.\n");
+        Problems::Report(Problems::Kind::Load, path + ": could not open the bullet-type file");
         return false;
     }
     return LoadBulletTypes(in, path);
@@ -49,6 +52,7 @@ bool Bullets::LoadBulletTypes(std::istream& in, const std::string& name)
     while (reader.NextRecordStart(wordLine)) {
         if (!reader.NextLine(numberLine)) {
             printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
+            Problems::Report(Problems::Kind::Load, name + ": incomplete record at the end of the file");
             break;
         }
         int numbers[2];
@@ -64,12 +68,16 @@ bool Bullets::LoadBulletTypes(std::istream& in, const std::string& name)
 bool Bullets::Add(BulletList& list, int type, const Vec2& position, const Vec2& velocity, float strength)
 {
     if (type < 0 || static_cast<size_t>(type) >= bulletTypes.size()) {
+        Problems::Report(Problems::Kind::Script, "a script fired bullet type " + std::to_string(type) +
+                                                     ", which the bullet-type table does not have");
         if (reportedTypes.insert(type).second)
             fprintf(stderr, "No bullet type %d (the table has %zu); the shot is ignored\n", type,
                     bulletTypes.size());
         return false;
     }
     list.push_back(std::make_unique<Bullet>(*bulletTypes[type], position, velocity, strength));
+    if (observer)
+        observer->ShotFired(&list == &playerBullets);
     return true;
 }
 
@@ -116,6 +124,8 @@ void Bullets::Update(float dt)
                                          bullet->GetRadius())) {
             // The bullet loses what the player has left after the hit, so
             // it survives only when it was stronger than that.
+            if (observer)
+                observer->EnemyShotHit();
             player->Damage(bullet->GetStrength());
             bullet->TakeDamage(player->GetHealth());
         }

@@ -20,6 +20,8 @@
 #include "game/BulletType.h"
 #include "scene/SceneNode.h"
 
+class PlayObserver;
+
 class Bullets : public SceneNode {
 public:
     using BulletList = std::vector<std::unique_ptr<Bullet>>;
@@ -47,6 +49,9 @@ public:
     const BulletList& GetPlayerBullets() const { return playerBullets; }
     const BulletList& GetEnemyBullets() const { return enemyBullets; }
 
+    // Null for none; not owned.
+    void SetObserver(PlayObserver* o) { observer = o; }
+
 private:
     bool Add(BulletList& list, int type, const Vec2& position, const Vec2& velocity, float strength);
 
@@ -54,4 +59,5 @@ private:
     BulletList enemyBullets;
     BulletList playerBullets;
     std::set<int> reportedTypes;
+    PlayObserver* observer = nullptr;
 };

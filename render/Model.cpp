@@ -9,6 +9,7 @@
 #include <map>
 #include <utility>
 
+#include "core/Problems.h"
 #include "core/ReadFile.h"
 #include "core/Vec2.h"
 #include "core/Vec3.h"
@@ -172,12 +173,15 @@ Texture* Model::GetTexture(int slot) const
     return nullptr;
 }
 
-void Model::LoadObj(const std::string& path)
+bool Model::LoadObj(const std::string& path)
 {
     std::string text;
-    if (!ReadWholeFile(path, text))
-        return;
-    LoadObjText(std::move(text), path);
+    if (!ReadWholeFile(path, text)) {
+        printf("  Couldn't open model file %s\n", path.c_str());
+        Problems::Report(Problems::Kind::Load, path + ": could not open the model file");
+        return false;
+    }
+    return LoadObjText(std::move(text), path);
 }
 
 void Model::Clear()
@@ -211,6 +215,7 @@ bool Model::LoadObjText(std::string text, const std::string& name)
 
     auto refuse = [&](int line, const char* why) {
         printf("  Refused model %s, line %d: %s\n", name.c_str(), line, why);
+        Problems::Report(Problems::Kind::Load, name + ":" + std::to_string(line) + ": model refused: " + why);
         Clear();
         return false;
     };

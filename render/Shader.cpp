@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/Problems.h"
 #include "render/GL.h"
 #include "render/ShaderParameters.h"
 
@@ -68,6 +69,19 @@ bool Shader::ReadSource(const std::string& path, std::string& vertex, std::strin
     return true;
 }
 
+Shader::Shader(const std::string& path, bool compile)
+{
+    if (compile) {
+        *this = Shader(path);
+        return;
+    }
+    std::string vertexSource, fragmentSource;
+    if (!ReadSource(path, vertexSource, fragmentSource)) {
+        printf("  Could not load %s\n", path.c_str());
+        Problems::Report(Problems::Kind::Load, path + ": could not open the shader file");
+    }
+}
+
 Shader::Shader(const std::string& path)
 {
     vertexShader = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
@@ -76,6 +90,7 @@ Shader::Shader(const std::string& path)
     std::string vertexSource, fragmentSource;
     if (!ReadSource(path, vertexSource, fragmentSource)) {
         printf("  Could not load %s\n", path.c_str());
+        Problems::Report(Problems::Kind::Load, path + ": could not open the shader file");
         return;
     }
 
@@ -105,6 +120,10 @@ Shader::Shader(const std::string& path)
         log += part;
     }
     printf("  %s : GLSL Info: %s\n", path.c_str(), log.c_str());
+    GLint linked = 0;
+    glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
+    if (!linked)
+        Problems::Report(Problems::Kind::Load, path + ": the shader does not compile or link: " + log);
 }
 
 void Shader::Bind() const
@@ -128,7 +147,10 @@ void Shader::Release()
         glDetachObjectARB(program, vertexShader);
         glDetachObjectARB(program, fragmentShader);
     }
-    glDeleteObjectARB(vertexShader);
-    glDeleteObjectARB(fragmentShader);
+    // A shader that was only read has no GL objects, and maybe no GL to ask.
+    if (vertexShader)
+        glDeleteObjectARB(vertexShader);
+    if (fragmentShader)
+        glDeleteObjectARB(fragmentShader);
     vertexShader = fragmentShader = 0;
 }

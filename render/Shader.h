@@ -13,6 +13,8 @@ public:
     // Compiles and links the file; prints exactly one line, either the
     // "GLSL Info" line or "Could not load". Needs a GL context.
     explicit Shader(const std::string& path);
+    // Without a GL context: reads and splits the file only; the program stays 0.
+    Shader(const std::string& path, bool compile);
     virtual ~Shader() = default;
 
     void Bind() const;

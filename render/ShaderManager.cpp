@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/Problems.h"
 #include "render/Directory.h"
 #include "render/Shader.h"
 
@@ -12,11 +13,11 @@ ShaderManager::~ShaderManager()
     Clear();
 }
 
-void ShaderManager::LoadDirectory(const std::string& directory)
+void ShaderManager::LoadDirectory(const std::string& directory, bool gl)
 {
     printf("Loading shaders...\n");
     for (const std::string& name : ListFilesWithExtension(directory, ".shdr")) {
-        auto shader = std::make_unique<Shader>(directory + name);
+        auto shader = std::make_unique<Shader>(directory + name, gl);
         shaders.push_back({name, std::move(shader)});
     }
 }
@@ -29,7 +30,10 @@ Shader* ShaderManager::GetShader(const std::string& name)
     }
     // Drawing goes on without the shader; one line tells the modder why.
     if (reportedMissing.insert(name).second)
+    {
         printf("  Missing shader %s\n", name.c_str());
+        Problems::Report(Problems::Kind::Load, "no shader named " + name + " was loaded");
+    }
     return nullptr;
 }
 

@@ -15,8 +15,9 @@ public:
     ShaderManager();
     virtual ~ShaderManager();
 
-    // `directory` ends in "/". Needs a GL context.
-    void LoadDirectory(const std::string& directory);
+    // `directory` ends in "/". With `gl` false (no context) the files are
+    // only read and checked, and their entries carry no GL objects.
+    void LoadDirectory(const std::string& directory, bool gl = true);
     // Null when no shader of that name was loaded; says so once per name.
     Shader* GetShader(const std::string& name);
     void Clear();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/Problems.h"
 #include "render/GL.h"
 #include "render/png/Png.h"
 
@@ -83,13 +84,19 @@ TextureImage Texture::Placeholder()
     return image;
 }
 
-Texture::Texture(const std::string& path)
+Texture::Texture(const std::string& path, bool upload)
 {
     TextureImage image;
     int result = Decode(path, image);
     if (result != PNG_OK) {
         printf("  Could not decode %s (PNG error %d), using a placeholder\n", path.c_str(), result);
+        Problems::Report(Problems::Kind::Load, path + ": not a PNG this game reads (PNG error " +
+                                                   std::to_string(result) + ")");
         image = Placeholder();
+    }
+    if (!upload) {
+        Set(0, image.width, image.height);
+        return;
     }
 
     GLuint name = 0;

@@ -21,7 +21,7 @@ public:
     explicit Texture(unsigned int id = 0, int width = 0, int height = 0);
     // Decodes and uploads the PNG; an undecodable file becomes a small
     // checkerboard and one console line names it. Needs a GL context.
-    explicit Texture(const std::string& path);
+    explicit Texture(const std::string& path, bool upload = true);
     virtual ~Texture() = default;
     virtual void Release();
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/Problems.h"
 #include "render/Directory.h"
 #include "render/FramebufferObject.h"
 #include "render/Texture.h"
@@ -19,11 +20,11 @@ TextureManager::~TextureManager()
         target.reset();
 }
 
-void TextureManager::LoadDirectory(const std::string& directory)
+void TextureManager::LoadDirectory(const std::string& directory, bool gl)
 {
     printf("Loading textures...\n");
     for (const std::string& name : ListFilesWithExtension(directory, ".png")) {
-        auto texture = std::make_unique<Texture>(directory + name);
+        auto texture = std::make_unique<Texture>(directory + name, gl);
         textures.push_back({name, std::move(texture)});
         printf("  %s%s\n", directory.c_str(), name.c_str());
     }
@@ -37,7 +38,10 @@ Texture* TextureManager::GetTexture(const std::string& name)
     }
     // Drawing goes on without the texture; one line tells the modder why.
     if (reportedMissing.insert(name).second)
+    {
         printf("  Missing texture %s\n", name.c_str());
+        Problems::Report(Problems::Kind::Load, "no texture named " + name + " was loaded");
+    }
     return nullptr;
 }
 

@@ -20,8 +20,9 @@ public:
     TextureManager();
     virtual ~TextureManager();
 
-    // `directory` ends in "/". Needs a GL context.
-    void LoadDirectory(const std::string& directory);
+    // `directory` ends in "/". With `gl` false (no context) the files are
+    // only read and checked, and their entries carry no GL objects.
+    void LoadDirectory(const std::string& directory, bool gl = true);
     // Null when no texture of that name was loaded; says so once per name.
     Texture* GetTexture(const std::string& name);
     // For tests and tools: files a texture made elsewhere (a GL texture

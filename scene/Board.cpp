@@ -6,7 +6,8 @@
 #include <cstdio>
 
 #include "core/GlobalInfo.h"
-#include "core/System.h"
+#include "core/Problems.h"
+#include "game/Assets.h"
 #include "render/GL.h"
 #include "render/ShaderManager.h"
 #include "render/ShaderParameters.h"
@@ -33,9 +34,7 @@ int TruncateToInt(float value)
 }  // namespace
 
 Board::Board()
-    : Board(System::Instance().GetTextureManager()->GetTexture("bg.png"),
-            System::Instance().GetTextureManager()->GetTexture("fg.png"),
-            System::Instance().GetShaderManager()->GetShader("ground.shdr"))
+    : Board(Assets::GetTexture("bg.png"), Assets::GetTexture("fg.png"), Assets::GetShader("ground.shdr"))
 {
 }
 
@@ -93,6 +92,7 @@ bool Board::LoadHeightmap(const std::string& path)
     Heightmap heightmap;
     if (!heightmap.Load(path)) {
         printf("  Failed to load heightmap.\n");
+        Problems::Report(Problems::Kind::Load, path + ": could not load the heightmap");
         return false;
     }
     chunks = BuildChunks(heightmap);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/GlobalInfo.h"
+#include "core/Problems.h"
 #include "core/ReadFile.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Actors.h"
@@ -28,7 +29,26 @@ World::World()
     info.SetEffects(graphicalEffects);
 }
 
-World::~World() = default;
+World::~World()
+{
+    // Scripts may still run after the world is gone (a restart, a test); they
+    // must find no container rather than a deleted one.
+    GlobalInfo& info = GlobalInfo::Instance();
+    if (info.GetBullets() == bullets)
+        info.SetBullets(nullptr);
+    if (info.GetActors() == actors)
+        info.SetActors(nullptr);
+    if (info.GetEffects() == graphicalEffects)
+        info.SetEffects(nullptr);
+    if (info.GetPlayer() == actors->GetPlayer())
+        info.SetPlayer(nullptr);
+}
+
+void World::SetObserver(PlayObserver* observer)
+{
+    actors->SetObserver(observer);
+    bullets->SetObserver(observer);
+}
 
 bool World::LoadLevel(const std::string& path)
 {
@@ -36,6 +56,7 @@ bool World::LoadLevel(const std::string& path)
     std::string text;
     if (!ReadWholeFile(path, text)) {
         printf("Couldn't open level file.\n");
+        Problems::Report(Problems::Kind::Load, path + ": could not open the level file");
         return false;
     }
     // An empty file is a level with nothing in it.
@@ -46,6 +67,7 @@ bool World::LoadLevel(const std::string& path)
     std::string error;
     if (!LevelFile::Parse(text, path, level, error)) {
         printf("  Bad %s\n", error.c_str());
+        Problems::Report(Problems::Kind::Load, error);
         return false;
     }
     GlobalInfo::Instance().SetLevelSize(level.width, level.length);

@@ -2,7 +2,8 @@
 // Actors, Bullets, Bonuses, GraphicalEffects, Board. The four pointers below
 // are shortcuts into that list; the world owns its nodes only through it.
 // Construction registers the three containers in GlobalInfo (bullets, actors,
-// effects, in that order); LoadLevel fills them and the board from the level
+// effects, in that order) and destruction takes them, and the player, out
+// again before any node goes, so a world can be built again; LoadLevel fills them and the board from the level
 // file. Draw draws the board's ground pass twice before the children.
 #pragma once
 
@@ -14,6 +15,7 @@ class Actors;
 class Board;
 class Bullets;
 class GraphicalEffects;
+class PlayObserver;
 
 class World : public SceneNode {
 public:
@@ -25,6 +27,9 @@ public:
     bool LoadLevel(const std::string& path);
 
     void Draw() override;
+    // Tells the containers whom to tell what happens in play; null for none.
+    void SetObserver(PlayObserver* observer);
+
     // The explosions' shockwave map, for the distortion pass; no translation.
     void DrawDistortion();
 

@@ -7,6 +7,7 @@
 #include <lua.hpp>
 
 #include "core/GlobalInfo.h"
+#include "core/Problems.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Actors.h"
 #include "game/Bullets.h"
@@ -205,6 +206,7 @@ ScriptManager::~ScriptManager()
 void ScriptManager::Report(const char* where, const char* message)
 {
     ++errorCount;
+    Problems::Report(Problems::Kind::Script, std::string(where) + ": " + message);
     if (reported.size() > kMaxReportedErrors)
         return;
     if (reported.size() == kMaxReportedErrors) {

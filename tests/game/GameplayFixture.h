@@ -20,6 +20,7 @@
 #include "game/Assets.h"
 #include "game/Bullets.h"
 #include "script/ScriptManager.h"
+#include "tests/support/StubMainScript.h"
 #include "tests/support/TestFiles.h"
 
 // Values joined with single spaces (vectors by their components), so that a
@@ -77,16 +78,11 @@ protected:
     {
         ScriptManager::SetInstanceForTesting(nullptr);
         scripts.reset();
-        const std::string prelude =
+        const std::string log =
             "log = {}\n"
             "function Log(...) local p = {} for i = 1, select('#', ...) do p[i] = tostring((select(i, ...))) end\n"
-            "  log[#log + 1] = table.concat(p, ' ') end\n"
-            "function WeaponLoadScript(path) return 0 end function EnemyLoadScript(path) return 0 end\n"
-            "function WeaponDoUpdate(h, l, dt, a, b, c) return a, b, c end\n"
-            "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x, y, a, b, c end\n"
-            "function EnemyOnHit(h, x, y, health, damage, a, b, c, t) return health - damage, a, b, c end\n"
-            "function EnemyOnDeath(h, x, y, a, b, c, t) return false end function Update(x, y, dt) end\n";
-        scripts = std::make_unique<ScriptManager>(dir.Write("main.lua", prelude + main));
+            "  log[#log + 1] = table.concat(p, ' ') end\n";
+        scripts = std::make_unique<ScriptManager>(WriteStubMainScript(dir.Path() + "main.lua", log + main));
         ScriptManager::SetInstanceForTesting(scripts.get());
         return *scripts;
     }

@@ -1,0 +1,156 @@
+// The data and scripts the game ships. The whole of Level 1 through
+// vantrel-check's own run (the game's loaders, step and autopilot): nothing
+// fails to load, no script raises an error, the level plays to its boss. Then
+// what that run cannot see: the weapons at every level, and properties of the
+// files the loaders accept but the picture depends on.
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <lua.hpp>
+
+#include "core/LevelCheck.h"
+#include "core/Problems.h"
+#include "core/Simulation.h"
+#include "core/System.h"
+#include "game/Assets.h"
+#include "core/Loading.h"
+#include "render/Model.h"
+#include "render/ShaderManager.h"
+#include "render/Texture.h"
+#include "render/TextureManager.h"
+#include "script/ScriptManager.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const fs::path kRoot = VANTREL_SOURCE_DIR;
+
+// The game reads data/ relative to its working directory.
+struct InSourceDirectory {
+    InSourceDirectory() { fs::current_path(kRoot); }
+    ~InSourceDirectory() { fs::current_path(previous); }
+    fs::path previous = fs::current_path();
+};
+
+// Counts death calls per type handle, to hold the check's own counts against.
+const char* const kDeathCount = R"(
+deaths = {}
+local death = EnemyOnDeath
+function EnemyOnDeath(h, ...) deaths[h] = (deaths[h] or 0) + 1 return death(h, ...) end
+)";
+
+TEST(ShippedLevel, PlaysThroughItsBossWithoutAProblem)
+{
+    InSourceDirectory here;
+    Problems::Clear();
+    ScriptManager scripts;  // "data/scripts/main.lua"
+    ScriptManager::SetInstanceForTesting(&scripts);
+    ASSERT_EQ(0, luaL_dostring(scripts.GetState(), kDeathCount));
+    srand(1);
+    Simulation simulation;
+    LevelCheck check({});
+    ::testing::internal::CaptureStderr();
+    CaptureStdout([&] { Loading::StartWithoutWindow(simulation, false); });
+    check.Play(simulation);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    const std::string report = CaptureStdout([&] { check.PrintReport(); });
+
+    EXPECT_TRUE(check.Passed()) << report << errors;
+    const auto& counts = check.GetTypeCounts();
+    ASSERT_EQ(1u, counts.count("Warden")) << report;
+    EXPECT_EQ(1, counts.at("Warden").killed) << report;
+    int killed = 0, placed = 0;
+    for (const auto& [name, count] : counts) {
+        killed += count.killed, placed += count.placed;
+        EXPECT_EQ(count.placed, count.killed + count.escaped) << name << ": the level ends with every enemy gone";
+        EXPECT_EQ(count.placed, count.activated) << name;
+    }
+    lua_State* L = scripts.GetState();
+    luaL_dostring(L, "n = 0 for _, c in pairs(deaths) do n = n + c end return n");
+    EXPECT_EQ(killed, lua_tointeger(L, -1)) << "one death call per enemy killed";
+    EXPECT_GE(killed, 90) << report;
+    EXPECT_GT(placed, 175) << "the Warden calls in escorts";
+    EXPECT_GT(check.GetEnemyHits(), 20) << report;
+    EXPECT_GT(check.GetLastKillTime(), 160000) << "the Warden comes at 160 s";
+    EXPECT_LT(check.GetPlayedTime(), 230000) << "the level ends before its terrain";
+
+    simulation.TearDown();
+    ScriptManager::SetInstanceForTesting(nullptr);
+    System::Instance().GetTextureManager()->Clear();
+    System::Instance().GetShaderManager()->Clear();
+    Assets::SetSource({});
+    Problems::Clear();
+}
+
+TEST(ShippedLevel, WeaponsFireFasterAndWiderWithTheirLevel)
+{
+    InSourceDirectory here;
+    // Each weapon alone for two seconds of 60 Hz frames at every level, with
+    // a stand-in for the game's table that records the player's shots: how
+    // many, and the widest sideways angle.
+    const char* volley = R"(
+        local path, level = ...
+        local shots, widest = 0, 0
+        Vantrel = {
+            ShootPlayerPlasma = function(t, x, y, vx, vy, s)
+                shots = shots + 1 widest = math.max(widest, math.atan2(math.abs(vx), vy)) end,
+            ShootEnemyPlasma = function() end, Explode = function() end, SpawnEnemy = function() end,
+        }
+        dofile('data/scripts/main.lua')
+        local handle, s1, s2, s3 = WeaponLoadScript(path), 0, 0, 0
+        for frame = 0, 119 do
+            Update(0, 200 + frame * 10 / 3, 1000 / 60)
+            s1, s2, s3 = WeaponDoUpdate(handle, level, 1000 / 60, s1, s2, s3)
+        end
+        return shots, widest)";
+    for (const char* path : {"data/scripts/weapons/vulcan-primary.lua", "data/scripts/weapons/vulcan-secondary.lua"}) {
+        std::vector<std::pair<double, double>> levels;  // shots, widest
+        for (int level = 1; level <= 10; ++level) {
+            lua_State* L = luaL_newstate();
+            luaL_openlibs(L);
+            ASSERT_EQ(luaL_loadstring(L, volley), 0);
+            lua_pushstring(L, path);
+            lua_pushinteger(L, level);
+            ASSERT_EQ(lua_pcall(L, 2, 2, 0), 0) << lua_tostring(L, -1);
+            levels.emplace_back(lua_tonumber(L, -2), lua_tonumber(L, -1));
+            lua_close(L);
+            const auto& previous = levels[levels.size() > 1 ? levels.size() - 2 : 0];
+            EXPECT_TRUE(levels.back().first > 0 && levels.back().first >= previous.first &&
+                        levels.back().second >= previous.second)
+                << path << " level " << level;
+        }
+        EXPECT_GE(levels.back().first, 2 * levels.front().first) << path << ": level 10 fires at least twice as much";
+        EXPECT_GT(levels.back().second, levels.front().second + 0.05) << path << ": and spreads wider";
+    }
+}
+
+TEST(ShippedLevel, FilesKeepWhatThePictureNeeds)
+{
+    for (const auto& entry : fs::directory_iterator(kRoot / "data/textures")) {
+        TextureImage image;
+        if (entry.path().extension() == ".png" && Texture::Decode(entry.path().string(), image) == 0)
+            EXPECT_TRUE(image.channels == 3 || image.channels == 4) << entry.path();
+    }
+    for (const auto& entry : fs::directory_iterator(kRoot / "data/models")) {
+        Model model;
+        CaptureStdout([&] { model.LoadObj(entry.path().string()); });
+        EXPECT_TRUE(model.GetTriangleCount() > 50 && model.HasTexCoords()) << entry.path();
+        for (const std::vector<float>* frame : {&model.GetNormals(), &model.GetTangents(), &model.GetBitangents()})
+            for (size_t i = 0; i + 2 < frame->size(); i += 3)
+                ASSERT_NEAR(std::hypot((*frame)[i], (*frame)[i + 1], (*frame)[i + 2]), 1.0f, 1e-3f) << entry.path();
+    }
+    const std::string tga = ReadFile((kRoot / "data/levels/Level1-height.tga").string());
+    ASSERT_GE(tga.size(), 18u);
+    EXPECT_NE((uint8_t(tga[14]) | (uint8_t(tga[15]) << 8)) % 50, 0) << "the last 50-row chunk reads one row past itself";
+
+    uintmax_t total = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(kRoot / "data"))
+        total += entry.is_regular_file() ? entry.file_size() : 0;
+    EXPECT_LT(total, 5u * 1024 * 1024);
+}
+
+}  // namespace
