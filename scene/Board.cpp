@@ -132,12 +132,9 @@ int Board::ForegroundRepeat(int levelLength)
     return static_cast<int>((stripLength / static_cast<long long>(kForegroundHalfWidth)) / 2);
 }
 
-void Board::DrawGround()
+void Board::DrawBackdrop()
 {
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
-    Vec2 player;
-    CurrentPlayerPosition(player);
-
     glPushMatrix();
     glTranslatef(view.x, kLayerDepth, view.y);
     if (bgTexture)
@@ -157,6 +154,14 @@ void Board::DrawGround()
     if (bgTexture)
         Texture::Unbind(0);
     glPopMatrix();
+}
+
+void Board::DrawGround()
+{
+    DrawBackdrop();
+    const Vec2 view = GlobalInfo::Instance().GetViewPosition();
+    Vec2 player;
+    CurrentPlayerPosition(player);
 
     glPushMatrix();
     glTranslatef(-view.x / 2.0f, kLayerDepth, 0.0f);

@@ -45,6 +45,8 @@ public:
 
     // Backdrop and visible terrain chunks.
     void DrawGround();
+    // The backdrop quad alone.
+    void DrawBackdrop();
     // The foreground strip; nothing when "fg.png" is missing.
     void Draw() override;
 

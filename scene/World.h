@@ -3,8 +3,9 @@
 // are shortcuts into that list; the world owns its nodes only through it.
 // Construction registers the three containers in GlobalInfo (bullets, actors,
 // effects, in that order) and destruction takes them, and the player, out
-// again before any node goes, so a world can be built again; LoadLevel fills them and the board from the level
-// file. Draw draws the board's ground pass twice before the children.
+// again before any node goes, so a world can be built again; LoadLevel fills
+// them and the board from the level file. Draw draws the board's ground pass
+// before the children: the backdrop twice, the terrain once.
 #pragma once
 
 #include <string>
