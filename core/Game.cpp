@@ -65,7 +65,7 @@ float Game::RunFrame()
     System& system = System::Instance();
     const float dt = system.FrameTime();
     glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    system.ClearWindow();
     if (camera && world)
         camera->RenderFrame(world.get(), nullptr);
     // After drawing, before the scene update: the scripts' per-frame tick.

@@ -2,10 +2,13 @@
 
 #include <cstdio>
 
+#include "core/System.h"
 #include "render/GL.h"
 
-FramebufferObject::FramebufferObject(int count_, int width, int height)
+FramebufferObject::FramebufferObject(int count_, int width_, int height_)
 {
+    width = width_;
+    height = height_;
     count = count_ > kMaxTextures ? kMaxTextures : (count_ < 0 ? 0 : count_);
     textures.resize(static_cast<size_t>(count));
 
@@ -71,16 +74,20 @@ const char* FramebufferObject::StatusText(unsigned int status)
 
 void FramebufferObject::Bind(int attachment) const
 {
+    if (attachment < 0 || attachment >= kMaxTextures) {
+        Unbind();
+        return;
+    }
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
-    if (attachment >= 0 && attachment < kMaxTextures)
-        glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT + attachment);
-    else
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT + attachment);
+    // Off-screen passes work at the target's size, whatever the window's.
+    glViewport(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void FramebufferObject::Unbind()
 {
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    System::Instance().BindWindow();
 }
 
 Texture* FramebufferObject::GetTexture(int i)
