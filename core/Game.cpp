@@ -65,7 +65,7 @@ float Game::RunFrame()
     System& system = System::Instance();
     const float dt = system.FrameTime();
     glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    system.ClearWindow();
     if (PlayerCamera* camera = simulation.GetCamera(); camera && simulation.GetWorld())
         camera->RenderFrame(simulation.GetWorld(), distort.get());
     if (hud)

@@ -21,6 +21,34 @@ void FramebufferSizeCallback(GLFWwindow*, int width, int height)
     System::OnResize(width, height);
 }
 
+void KeyCallback(GLFWwindow*, int key, int, int action, int mods)
+{
+    if (action != GLFW_PRESS)
+        return;
+    const bool enter = key == GLFW_KEY_ENTER || key == GLFW_KEY_KP_ENTER;
+    if (key == GLFW_KEY_F11 || (enter && (mods & GLFW_MOD_ALT)))
+        System::Instance().RequestFullScreenToggle();
+}
+
+// The monitor under the window's centre, else the primary one.
+GLFWmonitor* CurrentMonitor(GLFWwindow* window)
+{
+    int x = 0, y = 0, width = 0, height = 0;
+    glfwGetWindowPos(window, &x, &y);
+    glfwGetWindowSize(window, &width, &height);
+    const int cx = x + width / 2, cy = y + height / 2;
+    int count = 0;
+    GLFWmonitor** monitors = glfwGetMonitors(&count);
+    for (int i = 0; i < count; ++i) {
+        const GLFWvidmode* mode = glfwGetVideoMode(monitors[i]);
+        int mx = 0, my = 0;
+        glfwGetMonitorPos(monitors[i], &mx, &my);
+        if (mode && cx >= mx && cx < mx + mode->width && cy >= my && cy < my + mode->height)
+            return monitors[i];
+    }
+    return glfwGetPrimaryMonitor();
+}
+
 }  // namespace
 
 System& System::Instance()
@@ -84,7 +112,10 @@ bool System::OpenWindow(const char* title, int width, int height, int samples, b
         return false;
     }
 
+    pictureWidth = width;
+    pictureHeight = height;
     glfwMakeContextCurrent(window);
+    glfwSetKeyCallback(window, KeyCallback);
     // The viewport follows the framebuffer in pixels, which differs from the
     // window size on high-density displays.
     glfwSetFramebufferSizeCallback(window, FramebufferSizeCallback);
@@ -114,14 +145,77 @@ bool System::OpenHiddenWindow(int width, int height)
 
 void System::OnResize(int width, int height)
 {
-    if (height == 0)
-        height = 1;
-    glViewport(0, 0, width, height);
+    System& system = Instance();
+    system.framebufferWidth = width < 1 ? 1 : width;
+    system.framebufferHeight = height < 1 ? 1 : height;
+    system.picture = Letterbox::Fit(system.framebufferWidth, system.framebufferHeight, system.pictureWidth,
+                                    system.pictureHeight);
+    system.BindWindow();
+    // The picture keeps its own proportions whatever the framebuffer's shape.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 50000.0);
+    gluPerspective(45.0, static_cast<double>(system.pictureWidth) / static_cast<double>(system.pictureHeight), 1.0,
+                   50000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void System::BindWindow() const
+{
+    if (glBindFramebufferEXT)
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glViewport(picture.x, picture.y, picture.width, picture.height);
+    if (picture.Covers(framebufferWidth, framebufferHeight)) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        glScissor(picture.x, picture.y, picture.width, picture.height);
+        glEnable(GL_SCISSOR_TEST);
+    }
+}
+
+void System::ClearWindow() const
+{
+    if (picture.Covers(framebufferWidth, framebufferHeight)) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        return;
+    }
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    glEnable(GL_SCISSOR_TEST);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void System::SetFullScreen(bool on)
+{
+    if (!window || on == fullScreen)
+        return;
+    if (on) {
+        GLFWmonitor* monitor = CurrentMonitor(window);
+        const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+        if (!mode)
+            return;
+        glfwGetWindowPos(window, &windowedX, &windowedY);
+        glfwSetWindowMonitor(window, monitor, 0, 0, mode->width, mode->height, mode->refreshRate);
+    } else {
+        glfwSetWindowMonitor(window, nullptr, windowedX, windowedY, pictureWidth, pictureHeight, GLFW_DONT_CARE);
+    }
+    fullScreen = on;
+    // Some GL drivers resize their buffers only at a swap: show one black
+    // frame rather than draw the next one into buffers of the old size.
+    glDisable(GL_SCISSOR_TEST);
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    glfwSwapBuffers(window);
+    int width = 0, height = 0;
+    glfwGetFramebufferSize(window, &width, &height);
+    OnResize(width, height);
 }
 
 bool System::InitGraphics()
@@ -210,6 +304,11 @@ void System::SwapBuffers()
     if (window) {
         glfwSwapBuffers(window);
         glfwPollEvents();
+    }
+    // Outside the event callbacks: the switch resizes the framebuffer.
+    if (toggleRequested) {
+        toggleRequested = false;
+        SetFullScreen(!fullScreen);
     }
 }
 

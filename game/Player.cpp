@@ -1,13 +1,11 @@
 #include "game/Player.h"
 
+#include <algorithm>
 #include <cmath>
 
-#include "render/GL.h"  // before the window library's header, which would pull in gl.h
-#include <GLFW/glfw3.h>
-
-#include "core/Keyboard.h"
 #include "game/Assets.h"
 #include "game/Weapon.h"
+#include "render/GL.h"
 #include "render/Model.h"
 #include "render/ShaderParameters.h"
 #include "script/ScriptManager.h"
@@ -20,10 +18,8 @@ const float kHealth = 100.0f;
 const float kShield = 30.0f;
 const char* const kWeaponName = "Vulcan Cannon";
 
-bool Held(int key, int alternative)
-{
-    return Keyboard::IsHeld(key) || Keyboard::IsHeld(alternative);
-}
+const int kMinLevel = 1;
+const int kMaxLevel = 10;
 
 }  // namespace
 
@@ -57,24 +53,20 @@ Player::~Player() = default;
 
 bool Player::Update(float dt)
 {
-    // Digits in the order 1..9 then 0, so the last one held wins.
-    for (int digit = 1; digit <= 10; ++digit) {
-        const int key = digit == 10 ? '0' : '0' + digit;
-        if (Keyboard::IsHeld(key)) {
-            primaryWeapon->SetLevel(digit);
-            secondaryWeapon->SetLevel(digit);
-        }
+    const Controls::State input = controls.Read();
+    // A held digit sets the level outright; a shoulder press steps it.
+    int level = input.level;
+    if (level == 0 && input.levelStep != 0)
+        level = std::clamp(primaryWeapon->GetLevel() + input.levelStep, kMinLevel, kMaxLevel);
+    if (level != 0) {
+        primaryWeapon->SetLevel(level);
+        secondaryWeapon->SetLevel(level);
     }
 
+    // A key is a steer of 1: with keys alone this is the plain dt / 150 push.
     const float push = dt / 150;
-    if (Held(GLFW_KEY_UP, 'W'))
-        velocity.y += push;
-    if (Held(GLFW_KEY_DOWN, 'S'))
-        velocity.y -= push;
-    if (Held(GLFW_KEY_LEFT, 'A'))
-        velocity.x += push;
-    if (Held(GLFW_KEY_RIGHT, 'D'))
-        velocity.x -= push;
+    velocity.y += input.steerY * push;
+    velocity.x += input.steerX * push;
 
     if (velocity.x < -1.0f)
         velocity.x = -1.0f;

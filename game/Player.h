@@ -1,6 +1,7 @@
-// The player's ship. Steered by keyboard (arrows or W, A, S, D) through the
-// Keyboard seam, with inertia, drag and a constant forward drift; the digit
-// keys set both weapons' level. A regenerating shield takes damage before the
+// The player's ship. Steered by keyboard (arrows or W, A, S, D) or gamepad
+// (d-pad, left stick) read through Controls, with inertia, drag and a constant
+// forward drift; the digit keys set both weapons' level, the shoulder buttons
+// step it. A regenerating shield takes damage before the
 // hit points and flashes when hit. Owns its ship and shield models, the
 // shield's shader parameters and its two script-driven weapons. Created,
 // updated first and drawn first by the Actors container, which owns it.
@@ -8,6 +9,7 @@
 
 #include <memory>
 
+#include "core/Controls.h"
 #include "game/Actor.h"
 
 class ShaderParameters;
@@ -47,4 +49,5 @@ private:
     float maxShield = 0.0f;
     std::unique_ptr<Weapon> primaryWeapon;
     std::unique_ptr<Weapon> secondaryWeapon;
+    Controls controls;  // its own, so that a shoulder press steps once
 };

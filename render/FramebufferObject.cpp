@@ -2,10 +2,13 @@
 
 #include <cstdio>
 
+#include "core/System.h"
 #include "render/GL.h"
 
-FramebufferObject::FramebufferObject(int count_, int width, int height)
+FramebufferObject::FramebufferObject(int count_, int width_, int height_)
 {
+    width = width_;
+    height = height_;
     count = count_ > kMaxTextures ? kMaxTextures : (count_ < 0 ? 0 : count_);
     textures.resize(static_cast<size_t>(count));
 
@@ -71,18 +74,21 @@ const char* FramebufferObject::StatusText(unsigned int status)
 
 bool FramebufferObject::Bind(int attachment) const
 {
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
     if (attachment < 0 || attachment >= kMaxTextures) {
-        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        Unbind();
         return true;
     }
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
     glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT + attachment);
+    // Off-screen passes work at the target's size, whatever the window's.
+    glViewport(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
     return glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
 }
 
 void FramebufferObject::Unbind()
 {
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    System::Instance().BindWindow();
 }
 
 Texture* FramebufferObject::GetTexture(int i)

@@ -1,7 +1,8 @@
 // An off-screen render target: one framebuffer object with up to six RGBA8
 // colour textures of one size (attachments 0..count-1) and a shared depth
 // renderbuffer. Made only by the TextureManager. Drawing goes to one colour
-// attachment at a time; Bind(-1) or Bind(6) draws to the window instead.
+// attachment at a time, with a viewport of the target's own size and no
+// scissor; Bind(-1), Bind(6) and Unbind draw to the window's picture instead.
 #pragma once
 
 #include <vector>
@@ -37,4 +38,6 @@ private:
     int count = 0;
     unsigned int framebuffer = 0;
     unsigned int depthBuffer = 0;
+    int width = 0;
+    int height = 0;
 };

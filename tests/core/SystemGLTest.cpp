@@ -1,31 +1,143 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <thread>
 
 #include "core/System.h"
+#include "render/FramebufferObject.h"
 #include "render/GL.h"
+#include <GLFW/glfw3.h>
+
 #include "tests/support/GLTestUtil.h"
 
-TEST(SystemGL, ResizeWithHeightZeroKeepsAValidViewportAndProjection)
+TEST(SystemGL, ResizeKeepsTheFourByThreeProjectionAndAValidViewport)
 {
-    System::OnResize(640, 0);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[3], 1);
-    GLfloat projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
     // gluPerspective: m[0] = f / aspect, m[5] = f with f = cot(22.5 degrees).
     const float f = 1.0f / std::tan(22.5f * 3.14159265f / 180.0f);
-    EXPECT_NEAR(projection[5], f, 1e-4);
-    EXPECT_NEAR(projection[0], f / 640.0f, 1e-6);
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
+    // A height of 0 (a minimised window) and framebuffers of other shapes.
+    for (auto [width, height] : {std::pair{640, 0}, {1920, 1080}, {640, 480}}) {
+        System::OnResize(width, height);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_GE(viewport[2], 1);
+        EXPECT_GE(viewport[3], 1);
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        EXPECT_NEAR(projection[5], f, 1e-4);
+        EXPECT_NEAR(projection[0], f * 480.0f / 640.0f, 1e-4) << width << 'x' << height;
+        GLint mode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_MODELVIEW);
+    }
+}
 
-    System::OnResize(640, 480);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[0], f * 480.0f / 640.0f, 1e-4);  // 4:3, not an integer aspect of 1
+namespace {
+
+// Swaps and processes window events until the framebuffer has the size, for
+// at most 5 s.
+bool WaitForFramebuffer(int width, int height)
+{
+    System& system = System::Instance();
+    for (int i = 0; i < 500; ++i) {
+        system.SwapBuffers();  // the GL drawable follows the window at a swap
+        int w = 0, h = 0;
+        glfwGetFramebufferSize(system.GetWindow(), &w, &h);
+        if (w == width && h == height && system.GetFramebufferWidth() == width &&
+            system.GetFramebufferHeight() == height)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// A white picture with a red 16 x 16 square at its top-left, drawn in the
+// 640 x 480 picture coordinates the GUI uses.
+void DrawPicture()
+{
+    System::Instance().ClearWindow();
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, 640, 480, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    auto quad = [](float x0, float y0, float x1, float y1) {
+        glBegin(GL_QUADS);
+        glVertex2f(x0, y0);
+        glVertex2f(x0, y1);
+        glVertex2f(x1, y1);
+        glVertex2f(x1, y0);
+        glEnd();
+    };
+    glColor3f(1, 1, 1);
+    quad(0, 0, 640, 480);
+    glColor3f(1, 0, 0);
+    quad(0, 0, 16, 16);
+    glColor3f(1, 1, 1);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+}
+
+}  // namespace
+
+TEST(SystemGL, FullScreenShowsTheLetterboxedPictureAndSwitchesBack)
+{
+    ResetGLState();
+    System& system = System::Instance();
+    const GLFWvidmode* mode = glfwGetVideoMode(glfwGetPrimaryMonitor());
+    ASSERT_NE(mode, nullptr);
+    const int screenWidth = mode->width, screenHeight = mode->height;
+
+    system.SetFullScreen(true);
+    ASSERT_TRUE(WaitForFramebuffer(screenWidth, screenHeight)) << screenWidth << 'x' << screenHeight;
+    const double scale = std::min(screenWidth / 640.0, screenHeight / 480.0);
+    const int width = int(std::lround(640 * scale)), height = int(std::lround(480 * scale));
+    const int left = (screenWidth - width) / 2, bottom = (screenHeight - height) / 2;
+    const int right = left + width - 1, top = bottom + height - 1;
+
+    DrawPicture();
+    const Rgba white{255, 255, 255, 255}, red{255, 0, 0, 255}, black{0, 0, 0, 255};
+    EXPECT_TRUE(Near(ReadPixel(left, top), red));  // the picture's top-left, scaled
+    EXPECT_TRUE(Near(ReadPixel(left + int(15 * scale), top - int(15 * scale)), red));
+    EXPECT_TRUE(Near(ReadPixel(left + int(17 * scale), top - int(17 * scale)), white));
+    for (auto [x, y] : {std::pair{left, bottom}, {right, bottom}, {right, top}, {screenWidth / 2, screenHeight / 2}})
+        EXPECT_TRUE(Near(ReadPixel(x, y), white)) << x << ',' << y;
+    // Black outside, wherever the screen's shape leaves bars.
+    for (auto [x, y] : {std::pair{left - 1, screenHeight / 2}, {right + 1, screenHeight / 2}, {0, 0},
+                        {screenWidth / 2, bottom - 1}, {screenWidth / 2, top + 1}, {screenWidth - 1, screenHeight - 1}}) {
+        const bool onScreen = x >= 0 && x < screenWidth && y >= 0 && y < screenHeight;
+        if (onScreen && (x < left || x > right || y < bottom || y > top))
+            EXPECT_TRUE(Near(ReadPixel(x, y), black)) << x << ',' << y;
+    }
+
+    // Off-screen passes keep their own size; back on the window, the picture.
+    FramebufferObject target(1, 640, 480);
+    target.Bind(0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ((std::array{0, 0, 640, 480}), (std::array{viewport[0], viewport[1], viewport[2], viewport[3]}));
+    glClear(GL_COLOR_BUFFER_BIT);  // the whole target, no scissor left from the window
+    EXPECT_TRUE(Near(TexturePixel(target.GetTexture(0)->GetId(), 640, 480, 0, 0), Rgba{128, 128, 128, 255}));
+    FramebufferObject::Unbind();
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ((std::array{left, bottom, width, height}),
+              (std::array{viewport[0], viewport[1], viewport[2], viewport[3]}));
+
+    system.SetFullScreen(false);
+    ASSERT_TRUE(WaitForFramebuffer(640, 480));
+    DrawPicture();
+    EXPECT_TRUE(Near(ReadPixel(0, 479), red));
+    EXPECT_TRUE(Near(ReadPixel(639, 0), white));
+    int w = 0, h = 0;
+    glfwGetWindowSize(system.GetWindow(), &w, &h);
+    EXPECT_EQ((std::pair{640, 480}), (std::pair{w, h}));
+    EXPECT_FALSE(glfwGetWindowAttrib(system.GetWindow(), GLFW_RESIZABLE));
+    ResetGLState();
 }
 
 // Runs last in its process: closing the window ends the frame loop.

@@ -1,6 +1,6 @@
 // Shared set-up for gameplay and scripting tests: a fresh interpreter per
 // test, running the test's own main script from a scratch directory and
-// installed as the script host; a keyboard the test holds keys on; assets
+// installed as the script host; a keyboard and a gamepad the test holds; assets
 // that touch neither files nor GL; an empty blackboard.
 #pragma once
 
@@ -14,6 +14,7 @@
 
 #include <lua.hpp>
 
+#include "core/Gamepad.h"
 #include "core/GlobalInfo.h"
 #include "core/Keyboard.h"
 #include "game/Actors.h"
@@ -61,6 +62,7 @@ protected:
         GlobalInfo::Instance().Reset();
         Assets::SetSource(Assets::NullSource());
         Keyboard::SetSource([this](int key) { return held.count(key) > 0; });
+        Gamepad::SetSource([this] { return pad; });
     }
 
     void TearDown() override
@@ -69,6 +71,7 @@ protected:
         scripts.reset();
         GlobalInfo::Instance().Reset();
         Keyboard::SetSource({});
+        Gamepad::SetSource({});
         Assets::SetSource({});
     }
 
@@ -124,4 +127,5 @@ protected:
     TempDir dir;
     std::unique_ptr<ScriptManager> scripts;
     std::set<int> held;
+    GamepadState pad;  // disconnected unless a test plugs it in
 };

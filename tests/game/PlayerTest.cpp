@@ -119,6 +119,68 @@ TEST_F(PlayerTest, DigitKeysSetBothWeaponsLevelsLastTestedWins)
     }
 }
 
+TEST_F(PlayerTest, GamepadSteersLikeTheKeysStickInProportionBeyondTheDeadZone)
+{
+    Hold({GLFW_KEY_UP});
+    player->Update(16);
+    const float key = player->GetVelocity().y;
+    Hold({});
+
+    // Velocity after one frame from rest, in units of the key's; the pad's
+    // axes grow rightwards and downwards, the ship's x to the screen's left.
+    const struct {
+        float stickX, stickY;
+        std::initializer_list<int> buttons;
+        float x, y;
+    } cases[] = {
+        {0, -1, {}, 0, 1},        {0, -0.5f, {}, 0, 0.5f},   {0.5f, 0, {}, -0.5f, 0},
+        {0, -0.15f, {}, 0, 0},    {-0.2f, 0.2f, {}, 0, 0},   {-1.3f, 0, {}, 1, 0},  // dead zone; overshoot
+        {NAN, NAN, {}, 0, 0},
+        {0, 0, {GLFW_GAMEPAD_BUTTON_DPAD_UP}, 0, 1},         {0, 0, {GLFW_GAMEPAD_BUTTON_DPAD_LEFT}, 1, 0},
+        {0, 0, {GLFW_GAMEPAD_BUTTON_DPAD_DOWN, GLFW_GAMEPAD_BUTTON_DPAD_RIGHT}, -1, -1},
+        {0, -1, {GLFW_GAMEPAD_BUTTON_DPAD_UP}, 0, 1},        // never harder than a key
+        {0, 0.5f, {GLFW_GAMEPAD_BUTTON_DPAD_UP}, 0, 0.5f},
+    };
+    for (const auto& c : cases) {
+        pad = GamepadState();
+        pad.connected = true;
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = c.stickX;
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = c.stickY;
+        for (int b : c.buttons)
+            pad.buttons[b] = true;
+        player->SetVelocity(Vec2());
+        player->Update(16);
+        EXPECT_NEAR(c.x, player->GetVelocity().x / key, 1e-5) << c.stickX << ' ' << c.stickY;
+        EXPECT_NEAR(c.y, player->GetVelocity().y / key, 1e-5) << c.stickX << ' ' << c.stickY;
+    }
+}
+
+TEST_F(PlayerTest, ShoulderButtonsStepTheLevelOncePerPressWithinOneToTen)
+{
+    const int lower = GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, raise = GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER;
+    const struct {
+        std::initializer_list<int> buttons;
+        std::initializer_list<int> keys;
+        int level;
+    } steps[] = {
+        {{raise}, {}, 2}, {{raise}, {}, 2}, {{raise}, {}, 2},  // held: one step
+        {{}, {}, 2},      {{raise}, {}, 3}, {{}, {}, 3},       {{lower}, {}, 2},
+        {{}, {}, 2},      {{lower, raise}, {}, 2},             // both at once cancel
+        {{}, {'9'}, 9},   {{raise}, {}, 10}, {{}, {}, 10},     {{raise}, {}, 10},
+        {{}, {'1'}, 1},   {{lower}, {}, 1},
+    };
+    pad.connected = true;
+    for (const auto& step : steps) {
+        pad.buttons = {};
+        for (int b : step.buttons)
+            pad.buttons[b] = true;
+        Hold(step.keys);
+        player->Update(16);
+        EXPECT_EQ(Join(step.level, step.level),
+                  Join(player->GetPrimaryWeapon()->GetLevel(), player->GetSecondaryWeapon()->GetLevel()));
+    }
+}
+
 TEST_F(PlayerTest, DamageGoesThroughTheShieldFirst)
 {
     struct Case {
