@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "audio/SoundManager.h"
+#include "core/GlobalInfo.h"
+#include "core/Keyboard.h"
 #include "core/System.h"
 #include "render/GL.h"
 #include "render/ShaderManager.h"
@@ -47,6 +50,11 @@ bool Game::Startup()
     printf("\n");
     system.GetTextureManager()->LoadDirectory("data/textures/");
     printf("\n");
+    // Before the world: its scripts may play sounds from their first line.
+    sounds = std::make_unique<SoundManager>();
+    sounds->LoadDirectory("data/sounds/");
+    GlobalInfo::Instance().SetSounds(sounds.get());
+    printf("\n");
 
     camera = std::make_unique<PlayerCamera>(1000.0f);
     world = std::make_unique<World>();
@@ -75,6 +83,14 @@ float Game::RunFrame()
         world->UpdateTree(dt);
     if (camera)
         camera->Update(dt);
+    if (sounds) {
+        // M toggles on the press, not while held.
+        const bool muteKey = Keyboard::IsHeld('M');
+        if (muteKey && !muteKeyHeld)
+            sounds->SetMuted(!sounds->IsMuted());
+        muteKeyHeld = muteKey;
+        sounds->Update();
+    }
     system.SwapBuffers();
     return dt;
 }
@@ -89,6 +105,8 @@ void Game::Teardown()
 {
     world.reset();
     camera.reset();
+    GlobalInfo::Instance().SetSounds(nullptr);
+    sounds.reset();
 }
 
 int Game::Run()

@@ -6,6 +6,7 @@
 #include <memory>
 
 class PlayerCamera;
+class SoundManager;
 class World;
 
 class Game {
@@ -31,9 +32,13 @@ public:
 
     PlayerCamera* GetCamera() const { return camera.get(); }
     World* GetWorld() const { return world.get(); }
+    SoundManager* GetSounds() const { return sounds.get(); }
 
 private:
     bool framebufferObjects = false;
+    bool muteKeyHeld = false;
+    // Outlives the world: scripts may play sounds until the world is gone.
+    std::unique_ptr<SoundManager> sounds;
     // Declared before the world so that, without Teardown, the world still
     // goes first.
     std::unique_ptr<PlayerCamera> camera;
