@@ -178,6 +178,16 @@ Vantrel = {
         stats.spawned = stats.spawned + 1
         TypeStats(t.name).placed = TypeStats(t.name).placed + 1
     end,
+    -- Sound changes nothing in the simulation; only its arguments are checked.
+    PlaySound = function(name, volume, x)
+        if type(name) ~= "string" or type(volume) ~= "number" or (x ~= nil and type(x) ~= "number") then
+            Problem("Vantrel.PlaySound takes a name, a volume and an optional x")
+        end
+    end,
+    PlayMusic = function(name)
+        if type(name) ~= "string" then Problem("Vantrel.PlayMusic takes a file name") end
+    end,
+    StopMusic = function() end,
 }
 
 local function Number(v)
