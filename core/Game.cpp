@@ -5,6 +5,9 @@
 #include <ctime>
 
 #include "core/Loading.h"
+#include "audio/SoundManager.h"
+#include "core/GlobalInfo.h"
+#include "core/Keyboard.h"
 #include "core/System.h"
 #include "effects/BloomEffect.h"
 #include "effects/DistortEffect.h"
@@ -45,6 +48,11 @@ bool Game::Startup()
         system.GetTextureManager()->CreateRenderTarget(1, 2, kWidth, kHeight);
     }
     Loading::LoadResources(true);
+    // Before the world: its scripts may play sounds from their first line.
+    sounds = std::make_unique<SoundManager>();
+    sounds->LoadDirectory("data/sounds/");
+    GlobalInfo::Instance().SetSounds(sounds.get());
+    printf("\n");
     simulation.Build();
     printf("\n");
 
@@ -72,6 +80,14 @@ float Game::RunFrame()
         hud->Render();
     // Drawing first, then updates: a frame shows the previous frame's state.
     simulation.Step(dt);
+    if (sounds) {
+        // M toggles on the press, not while held.
+        const bool muteKey = Keyboard::IsHeld('M');
+        if (muteKey && !muteKeyHeld)
+            sounds->SetMuted(!sounds->IsMuted());
+        muteKeyHeld = muteKey;
+        sounds->Update();
+    }
     system.SwapBuffers();
     return dt;
 }
@@ -87,6 +103,8 @@ void Game::Teardown()
     bloom.reset();
     distort.reset();
     simulation.TearDown();
+    GlobalInfo::Instance().SetSounds(nullptr);
+    sounds.reset();
 }
 
 int Game::Run()

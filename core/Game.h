@@ -11,6 +11,7 @@ class BloomEffect;
 class DistortEffect;
 class HUD;
 class PlayerCamera;
+class SoundManager;
 class World;
 
 class Game {
@@ -40,9 +41,13 @@ public:
     Simulation& GetSimulation() { return simulation; }
     HUD* GetHUD() const { return hud.get(); }
     DistortEffect* GetDistortEffect() const { return distort.get(); }
+    SoundManager* GetSounds() const { return sounds.get(); }
 
 private:
     bool framebufferObjects = false;
+    bool muteKeyHeld = false;
+    // Outlives the world: scripts may play sounds until the world is gone.
+    std::unique_ptr<SoundManager> sounds;
     Simulation simulation;
     // The frame's screen and full-screen effects; declared after the
     // simulation so that, without Teardown, they go before the world. The

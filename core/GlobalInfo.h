@@ -9,6 +9,7 @@ class Player;
 class Bullets;
 class Actors;
 class GraphicalEffects;
+class SoundManager;
 
 class GlobalInfo {
 public:
@@ -23,6 +24,9 @@ public:
     Actors* GetActors() const { return actors; }
     void SetEffects(GraphicalEffects* e) { effects = e; }
     GraphicalEffects* GetEffects() const { return effects; }
+    // Set by the Game, which owns the sound; kept across worlds.
+    void SetSounds(SoundManager* s) { sounds = s; }
+    SoundManager* GetSounds() const { return sounds; }
 
     void SetLevelSize(int width, int length) { levelWidth = width; levelLength = length; }
     int GetLevelWidth() const { return levelWidth; }
@@ -44,6 +48,7 @@ private:
     Bullets* bullets = nullptr;
     Actors* actors = nullptr;
     GraphicalEffects* effects = nullptr;
+    SoundManager* sounds = nullptr;
     int levelWidth = 0;
     int levelLength = 0;
     Vec2 viewPosition;

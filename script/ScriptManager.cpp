@@ -6,6 +6,7 @@
 
 #include <lua.hpp>
 
+#include "audio/SoundManager.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "effects/GraphicalEffects.h"
@@ -135,11 +136,48 @@ int SpawnEnemy(lua_State* L)
     return 0;
 }
 
+// Half the width of the play plane the camera shows: x at the view's centre
+// plus this is the screen's left edge (x grows to the left).
+const float kViewHalfWidth = 550.0f;
+
+// Vantrel.PlaySound(name, volume [, x]): x pans by the gameplay position.
+int PlaySound(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    const float volume = static_cast<float>(luaL_checknumber(L, 2));
+    float pan = NAN;
+    if (!lua_isnoneornil(L, 3)) {
+        const float x = static_cast<float>(luaL_checknumber(L, 3));
+        pan = -(x - GlobalInfo::Instance().GetViewPosition().x) / kViewHalfWidth;
+    }
+    if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
+        sounds->PlaySound(name, volume, pan);
+    return 0;
+}
+
+int PlayMusic(lua_State* L)
+{
+    const char* name = luaL_checkstring(L, 1);
+    if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
+        sounds->PlayMusic(name);
+    return 0;
+}
+
+int StopMusic(lua_State*)
+{
+    if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
+        sounds->StopMusic();
+    return 0;
+}
+
 const luaL_Reg kGameFunctions[] = {
     {"ShootEnemyPlasma", ShootEnemyPlasma},
     {"ShootPlayerPlasma", ShootPlayerPlasma},
     {"Explode", Explode},
     {"SpawnEnemy", SpawnEnemy},
+    {"PlaySound", PlaySound},
+    {"PlayMusic", PlayMusic},
+    {"StopMusic", StopMusic},
     {nullptr, nullptr},
 };
 

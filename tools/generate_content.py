@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Regenerates the generated files of data/: every texture, every model, the
-heightmap and the text files of Level 1 (level, enemy types, bullet types,
-enemy timeline). Shaders, scripts and docs are written by hand.
+heightmap, the text files of Level 1 (level, enemy types, bullet types,
+enemy timeline) and the sounds. Shaders, scripts and docs are written by hand.
 
     python3 tools/generate_content.py        (from the repository root)
 
 Needs Python 3 with Pillow (Debian: python3-pil) and the DejaVu fonts (Debian:
-fonts-dejavu-core). The output depends only on fixed seeds, so two runs give
+fonts-dejavu-core), NumPy (python3-numpy) and oggenc (vorbis-tools). The output depends only on fixed seeds, so two runs give
 the same bytes; `--check` regenerates into a scratch directory and compares.
 """
 
@@ -23,7 +23,7 @@ try:
 except ImportError:
     sys.exit("Pillow is missing: install python3-pil (or run with the python3 that has it, e.g. /usr/bin/python3).")
 
-from contentgen import level, models, terrain, textures  # noqa: E402
+from contentgen import level, models, sounds, terrain, textures  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -40,6 +40,8 @@ def generate(data_dir):
     print("heightmap: %d x %d" % (terrain.WIDTH, terrain.HEIGHT))
     count = level.generate(data_dir)
     print("timeline: %d enemies" % count)
+    sounds.generate(data_dir)
+    print("sounds: done")
 
 
 def check():

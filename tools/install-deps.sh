@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libglfw3-dev libglew-dev liblua5.1-0-dev zlib1g-dev libglu1-mesa-dev libx11-dev
+  libopenal-dev libsndfile1-dev
   libgtest-dev libbenchmark-dev libpng-dev
   xvfb xauth x11-utils imagemagick libgl1-mesa-dri
 )

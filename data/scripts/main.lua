@@ -14,6 +14,8 @@
 --   Vantrel.ShootEnemyPlasma(type, x, y, vx, vy, strength)
 --   Vantrel.Explode(x, y, size, delay)
 --   Vantrel.SpawnEnemy(name, x, y, s1, s2, delay)
+--   Vantrel.PlaySound(name, volume, x)    a file of data/sounds/, volume 0 to 1
+--   Vantrel.PlayMusic(name), Vantrel.StopMusic()
 -- A bullet moves (vx, vy) * dt / 1.5 per frame: a velocity of 1.5 is one unit
 -- per millisecond.
 
@@ -48,6 +50,7 @@ function Game.EnemyShoot(bulletType, x, y, dx, dy, speed, strength)
     local vx = dx / length * speed
     local vy = dy / length * speed + Game.scrollSpeed
     Vantrel.ShootEnemyPlasma(bulletType, x, y, vx * 1.5, vy * 1.5, strength)
+    Game.Sound("enemy-shot.wav", 0.25, x, 110)
 end
 
 -- Fires an enemy bullet at the player, turned by `angle` radians.
@@ -62,6 +65,11 @@ function Game.PlayerShoot(bulletType, x, y, dx, dy, speed, strength)
     local vx = dx / length * speed
     local vy = dy / length * speed + Game.scrollSpeed
     Vantrel.ShootPlayerPlasma(bulletType, x, y, vx * 1.5, vy * 1.5, strength)
+    if bulletType == 0 then
+        Game.Sound("vulcan-primary.wav", 0.18, x, 90)
+    else
+        Game.Sound("vulcan-secondary.wav", 0.2, x, 140)
+    end
 end
 
 -- Moves a point by a screen-relative velocity for dt milliseconds.
@@ -82,6 +90,16 @@ function Game.HitFlash(x, y, damage, spread)
     spread = spread or 20
     local size = math.min(6 + damage * 1.5, 18)
     Vantrel.Explode(x + (math.random() - 0.5) * spread, y + (math.random() - 0.5) * spread, size, 0)
+end
+
+-- Plays an effect panned by x, at most once per `gap` milliseconds per name,
+-- so that a level-10 volley or a chain of kills does not drown everything.
+local lastPlayed = {}
+function Game.Sound(name, volume, x, gap)
+    local last = lastPlayed[name]
+    if last and Game.time - last < (gap or 0) then return end
+    lastPlayed[name] = Game.time
+    Vantrel.PlaySound(name, volume, x)
 end
 
 function Game.Clamp(v, lo, hi)
@@ -143,6 +161,7 @@ end
 -- Called once, when the enemy's health has dropped to 0 or below. Returning
 -- true leaves a tumbling wreck with its own explosion.
 function EnemyOnDeath(handle, x, y, s1, s2, s3, timer)
+    Game.Sound("explosion-small.wav", 0.7, x, 70)
     local enemy = scripts[handle]
     if enemy and enemy.OnDeath then
         return enemy.OnDeath(x, y, s1, s2, s3, timer)
@@ -152,6 +171,7 @@ end
 
 -- Once per frame, before the weapons and enemies: keep what they need to know.
 function Update(playerX, playerY, dt)
+    if Game.time == 0 then Vantrel.PlayMusic("music-level1.ogg") end
     Game.playerX = playerX
     Game.playerY = playerY
     -- The camera scrolls after this frame's updates, so this frame's enemies

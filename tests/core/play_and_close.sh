@@ -7,6 +7,7 @@ game=$1
 closer=$2
 source_dir=$3
 seconds=${4:-3}
+expect_line=${5:-}
 
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
@@ -32,4 +33,7 @@ grep -q '^Loading textures\.\.\.$' "$out" || { echo "no texture loading line"; e
 # Shaders load before textures.
 [ "$(grep -n '^Loading shaders' "$out" | cut -d: -f1)" -lt "$(grep -n '^Loading textures' "$out" | cut -d: -f1)" ] \
   || { echo "textures loaded before shaders"; exit 1; }
+if [ -n "$expect_line" ]; then
+  [ "$(grep -cxF "$expect_line" "$out")" -eq 1 ] || { echo "expected the line once: $expect_line"; exit 1; }
+fi
 echo "game closed cleanly"

@@ -10,7 +10,7 @@
 -- It dies in a long chain of explosions.
 --   state 1: phase (0 before the first hit counts as 1)
 --   state 2: milliseconds until the next escort call
---   state 3: unused
+--   state 3: 1 once its arrival has sounded
 local Warden = {}
 
 local MAX_HEALTH = 520       -- must match its health in the enemy-type file
@@ -31,6 +31,10 @@ function Warden.Update(x, y, dt, phase, escort, s3, timer)
     local goal = 220 * math.sin(timer / pace)
     local vx = Game.Clamp((goal - x) * 0.003, -0.15, 0.15)
     x, y = Game.Move(x, y, vx, vy, dt)
+    if s3 == 0 then
+        Game.Sound("warden-arrival.wav", 1.0, x, 0)
+        s3 = 1
+    end
 
     if timer < 2000 then
         return x, y, phase, escort, s3      -- still arriving
@@ -98,6 +102,7 @@ function Warden.OnHit(x, y, health, damage, phase, escort, s3, timer)
         -- A new phase: a burst of fire, and the first escorts come at once.
         Vantrel.Explode(x + 60, y, 40, 0)
         Vantrel.Explode(x - 60, y, 40, 120)
+        Game.Sound("warden-phase.wav", 1.0, x, 0)
         phase, escort = newPhase, 0
     end
     return health, phase, escort, s3
@@ -109,6 +114,7 @@ function Warden.OnDeath(x, y, s1, s2, s3, timer)
                         25 + math.random() * 30, i * 120)
     end
     Vantrel.Explode(x, y, 90, 1800)
+    Game.Sound("explosion-big.wav", 1.0, x, 0)
     return true
 end
 

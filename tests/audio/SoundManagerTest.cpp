@@ -1,0 +1,177 @@
+// Sound through the library's real mixer: its file-writing back end records
+// what a player would hear into a WAV file, which the tests read back.
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <unistd.h>
+
+#include "audio/SoundManager.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+// The back end is chosen once per process, at the library's first use, from
+// the configuration file named here: set before any test runs.
+const std::string& Recording()
+{
+    static const std::string path = [] {
+        const std::string base = "/tmp/vantrel-audio-" + std::to_string(getpid());
+        FILE* conf = fopen((base + ".conf").c_str(), "w");
+        fprintf(conf, "[general]\ndrivers=wave\nchannels=stereo\nfrequency=44100\nsample-type=int16\nhrtf=false\n"
+                      "[wave]\nfile=%s.wav\n", base.c_str());
+        fclose(conf);
+        setenv("ALSOFT_CONF", (base + ".conf").c_str(), 1);
+        return base + ".wav";
+    }();
+    return path;
+}
+const bool configured = !Recording().empty();
+
+// A 0.5 s 440 Hz tone, the way a modder would save one.
+std::string WriteTone(const TempDir& dir, const std::string& name)
+{
+    const std::string path = dir.Path() + name;
+    SF_INFO info = {};
+    info.samplerate = 22050;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    std::vector<float> samples(11025);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = 0.5f * std::sin(2 * M_PI * 440 * i / 22050.0);
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+    return path;
+}
+
+struct Energy {
+    double left = 0, right = 0;
+};
+
+// Sum of squared samples per channel; the tone alone gives several hundred.
+Energy ReadRecording()
+{
+    SF_INFO info = {};
+    SNDFILE* file = sf_open(Recording().c_str(), SFM_READ, &info);
+    Energy energy;
+    if (!file)
+        return energy;
+    std::vector<float> frames(static_cast<size_t>(info.frames) * info.channels);
+    sf_readf_float(file, frames.data(), info.frames);
+    sf_close(file);
+    for (size_t i = 0; i + 1 < frames.size(); i += 2) {
+        energy.left += frames[i] * frames[i];
+        energy.right += frames[i + 1] * frames[i + 1];
+    }
+    return energy;
+}
+
+void Listen()
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+}  // namespace
+
+TEST(SoundManagerTest, EffectsAreHeardPannedByPositionAndSilencedByMute)
+{
+    ASSERT_TRUE(configured);
+    TempDir dir;
+    WriteTone(dir, "tone.wav");
+    struct Case {
+        float pan;
+        bool muted;
+        const char* heard;  // "left", "right", "both", "nothing"
+    } cases[] = {{-1, false, "left"}, {1, false, "right"}, {0, false, "both"}, {0, true, "nothing"}};
+    for (const Case& c : cases) {
+        {
+            SoundManager sounds;
+            ASSERT_TRUE(sounds.HasDevice());
+            CaptureStdout([&] { sounds.LoadDirectory(dir.Path()); });
+            sounds.SetMuted(c.muted);
+            sounds.PlaySound("tone.wav", 1.0f, c.pan);
+            sounds.Update();
+            Listen();
+        }  // closing the device finishes the recording
+        const Energy e = ReadRecording();
+        const std::string heard = e.left + e.right < 1e-3          ? "nothing"
+                                  : e.left > 10 * e.right          ? "left"
+                                  : e.right > 10 * e.left          ? "right"
+                                  : std::abs(e.left - e.right) < 0.2 * (e.left + e.right) ? "both"
+                                                                                           : "lopsided";
+        EXPECT_EQ(c.heard, heard) << "pan " << c.pan << " muted " << c.muted << ": " << e.left << " " << e.right;
+    }
+}
+
+TEST(SoundManagerTest, TheOldestVoiceGivesWayAndABurstPlaysOnce)
+{
+    TempDir dir;
+    for (int i = 0; i < 40; ++i)
+        WriteTone(dir, "tone" + std::to_string(100 + i) + ".wav");
+    SoundManager sounds;
+    CaptureStdout([&] { sounds.LoadDirectory(dir.Path()); });
+    for (int i = 0; i < 40; ++i) {
+        sounds.PlaySound("tone" + std::to_string(100 + i) + ".wav", 0.5f, 0);
+        sounds.Update();
+    }
+    std::vector<std::string> playing = sounds.PlayingEffects();
+    ASSERT_EQ(size_t(SoundManager::kVoices), playing.size());
+    std::sort(playing.begin(), playing.end());
+    EXPECT_EQ("tone108.wav", playing.front());  // the first eight gave way
+    EXPECT_EQ("tone139.wav", playing.back());
+
+    sounds.StopAll();
+    for (int i = 0; i < 30; ++i)
+        sounds.PlaySound("tone100.wav", 0.2f, 0);
+    sounds.Update();
+    EXPECT_EQ(std::vector<std::string>{"tone100.wav"}, sounds.PlayingEffects());
+}
+
+TEST(SoundManagerTest, WithoutADeviceOneLineAndEverythingElseIsHarmless)
+{
+    TempDir dir;
+    WriteTone(dir, "tone.wav");
+    const std::string out = CaptureStdout([&] {
+        SoundManager sounds(true, "no such output device");
+        EXPECT_FALSE(sounds.HasDevice());
+        sounds.LoadDirectory(dir.Path());
+        sounds.PlaySound("tone.wav", 1, 0);
+        sounds.PlayMusic("tone.wav");
+        sounds.SetMuted(true);
+        sounds.Pause();
+        sounds.Update();
+        sounds.Resume();
+        sounds.StopAll();
+        EXPECT_TRUE(sounds.PlayingEffects().empty());
+    });
+    EXPECT_EQ("No audio device: playing without sound\nLoading sounds...\n  " + dir.Path() + "tone.wav\n", out);
+}
+
+TEST(SoundManagerTest, MissingAndUndecodableFilesAreReportedOnceWithTheirPath)
+{
+    TempDir dir;
+    WriteTone(dir, "tone.wav");
+    dir.Write("notes.wav", "not a sound at all\n");
+    dir.Write("empty.ogg", "");
+    SoundManager sounds(false);
+    const std::string out = CaptureStdout([&] {
+        sounds.LoadDirectory(dir.Path());
+        for (int i = 0; i < 3; ++i) {
+            sounds.PlaySound("missing.wav", 1, 0);
+            sounds.PlaySound("notes.wav", 1, 0);
+            sounds.PlaySound("tone.wav", 1, 0);
+        }
+    });
+    for (const std::string& line : {"  Could not decode sound " + dir.Path() + "empty.ogg: ",
+                                    "  Could not decode sound " + dir.Path() + "notes.wav: ",
+                                    "  " + dir.Path() + "tone.wav\n", "Missing sound " + dir.Path() + "missing.wav\n",
+                                    "Missing sound " + dir.Path() + "notes.wav\n"}) {
+        const size_t at = out.find(line);
+        EXPECT_NE(std::string::npos, at) << line << "\n" << out;
+        EXPECT_EQ(std::string::npos, out.find(line, at + 1)) << "twice: " << line;
+    }
+}
