@@ -99,6 +99,7 @@ TEST(ShippedLevel, WeaponsFireFasterAndWiderWithTheirLevel)
             ShootPlayerPlasma = function(t, x, y, vx, vy, s)
                 shots = shots + 1 widest = math.max(widest, math.atan2(math.abs(vx), vy)) end,
             ShootEnemyPlasma = function() end, Explode = function() end, SpawnEnemy = function() end,
+            PlaySound = function() end, PlayMusic = function() end, StopMusic = function() end,
         }
         dofile('data/scripts/main.lua')
         local handle, s1, s2, s3 = WeaponLoadScript(path), 0, 0, 0
