@@ -4,8 +4,11 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/GlobalInfo.h"
+#include "core/Keyboard.h"
 #include "core/System.h"
 #include "render/GL.h"
+#include <GLFW/glfw3.h>
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 #include "scene/PlayerCamera.h"
@@ -48,35 +51,99 @@ bool Game::Startup()
     system.GetTextureManager()->LoadDirectory("data/textures/");
     printf("\n");
 
-    camera = std::make_unique<PlayerCamera>(1000.0f);
-    world = std::make_unique<World>();
-    world->LoadLevel("data/levels/Level1.txt");
-    // Reads the player through GlobalInfo, so only after the world exists.
-    camera->StartAtPlayer();
-    printf("\n");
+    BuildWorld();
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
     fflush(stdout);
     return true;
 }
 
-float Game::RunFrame()
+void Game::BuildWorld()
 {
-    System& system = System::Instance();
-    const float dt = system.FrameTime();
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (camera && world)
-        camera->RenderFrame(world.get(), nullptr);
+    run.Start();
+    GlobalInfo::Instance().SetRun(&run);
+    camera = std::make_unique<PlayerCamera>(1000.0f);
+    world = std::make_unique<World>();
+    world->LoadLevel("data/levels/Level1.txt");
+    // Reads the player through GlobalInfo, so only after the world exists.
+    camera->StartAtPlayer();
+    printf("\n");
+}
+
+void Game::DestroyWorld()
+{
+    world.reset();
+    camera.reset();
+    // Nothing may point into the old world, and the new one starts from an
+    // empty blackboard as the first did.
+    GlobalInfo::Instance().Reset();
+}
+
+void Game::Restart(bool reload)
+{
+    DestroyWorld();
+    if (reload) {
+        // Nothing that pointed at the old shaders and textures is left.
+        System& system = System::Instance();
+        system.GetShaderManager()->Clear();
+        system.GetTextureManager()->Clear();
+        system.GetShaderManager()->LoadDirectory("data/shaders/");
+        printf("\n");
+        system.GetTextureManager()->LoadDirectory("data/textures/");
+        printf("\n");
+    }
+    ScriptManager::Instance().Reopen();
+    BuildWorld();
+    fflush(stdout);
+}
+
+void Game::HandleRunInput()
+{
+    for (bool focused : Keyboard::TakeFocusChanges())
+        run.OnFocus(focused);
+    for (int key : Keyboard::TakePresses())
+        run.OnKey(key);
+    switch (run.TakeRestart()) {
+    case RunState::Restart::NewRun:
+        Restart(false);
+        break;
+    case RunState::Restart::Reload:
+        Restart(true);
+        break;
+    case RunState::Restart::None:
+        break;
+    }
+}
+
+void Game::Step(float dt)
+{
     // After drawing, before the scene update: the scripts' per-frame tick.
     ScriptManager::Instance().Update(dt);
-    // Drawing first, then updates: a frame shows the previous frame's state.
     if (world)
         world->UpdateTree(dt);
     if (camera)
         camera->Update(dt);
+    run.AfterStep(dt);
+}
+
+float Game::RunFrame()
+{
+    System& system = System::Instance();
+    // Measured every frame, paused or not, so the first step after a pause
+    // covers one frame and not the time spent paused.
+    const float frameTime = system.FrameTime();
+    HandleRunInput();
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (camera && world)
+        camera->RenderFrame(world.get(), nullptr);
+    // Drawing first, then updates: a frame shows the previous frame's state.
+    const float dt = RunState::StepTime(frameTime);
+    const int steps = run.StepCount(Keyboard::IsHeld(GLFW_KEY_TAB));
+    for (int i = 0; i < steps; ++i)
+        Step(dt);
     system.SwapBuffers();
-    return dt;
+    return steps > 0 ? dt : 0.0f;
 }
 
 void Game::Loop()
@@ -87,8 +154,7 @@ void Game::Loop()
 
 void Game::Teardown()
 {
-    world.reset();
-    camera.reset();
+    DestroyWorld();
 }
 
 int Game::Run()

@@ -6,6 +6,7 @@
 #include <GLFW/glfw3.h>
 
 #include "core/Debug.h"
+#include "core/Keyboard.h"
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 
@@ -19,6 +20,18 @@ void ReportWindowLibraryError(int code, const char* description)
 void FramebufferSizeCallback(GLFWwindow*, int width, int height)
 {
     System::OnResize(width, height);
+}
+
+// Presses are queued as they arrive, so a tap shorter than a frame still counts.
+void KeyCallback(GLFWwindow*, int key, int, int action, int)
+{
+    if (action == GLFW_PRESS)
+        Keyboard::Press(key);
+}
+
+void FocusCallback(GLFWwindow*, int focused)
+{
+    Keyboard::FocusChanged(focused == GLFW_TRUE);
 }
 
 }  // namespace
@@ -89,6 +102,10 @@ bool System::OpenWindow(const char* title, int width, int height, int samples, b
     int fbWidth = 0, fbHeight = 0;
     glfwGetFramebufferSize(window, &fbWidth, &fbHeight);
     OnResize(fbWidth, fbHeight);
+    glfwSetKeyCallback(window, KeyCallback);
+    glfwSetWindowFocusCallback(window, FocusCallback);
+    if (glfwGetWindowAttrib(window, GLFW_FOCUSED))
+        Keyboard::FocusChanged(true);
     glfwSetWindowTitle(window, title);
     if (vsync)
         glfwSwapInterval(1);

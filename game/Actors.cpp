@@ -214,8 +214,8 @@ void Actors::Update(float dt)
                 enemies.erase(enemies.begin() + static_cast<std::ptrdiff_t>(i));
                 continue;
             }
-            if (Collision::Touches(enemy->GetPosition(), enemy->GetRadius(), player->GetPosition(),
-                                   player->GetRadius())) {
+            if (player->IsFlying() && Collision::Touches(enemy->GetPosition(), enemy->GetRadius(),
+                                                         player->GetPosition(), player->GetRadius())) {
                 player->Damage(dt);
                 enemy->Damage(dt);
             }
