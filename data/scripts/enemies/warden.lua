@@ -7,15 +7,20 @@
 --     every few seconds
 --   3 (to the end): wide fans, quick bolts from the wing batteries, and
 --     weavers called in from the top edge
--- It dies in a long chain of explosions.
+-- It dies in a long chain of explosions, and the level is clear a few
+-- seconds later. If it is still flying after FIGHT milliseconds it climbs
+-- away over the top edge and the level is complete without the kill.
 --   state 1: phase (0 before the first hit counts as 1)
 --   state 2: milliseconds until the next escort call
---   state 3: unused
+--   state 3: 1 once it has got away
 local Warden = {}
+Warden.points = 10000        -- added to the score when one is destroyed
 
 local MAX_HEALTH = 520       -- must match its health in the enemy-type file
 local HOLD = 250             -- distance ahead of the view's centre it holds
 local ORB, BOLT = 2, 3
+local FIGHT = 36000          -- ms it fights before it gets away
+local CALM = 5000            -- no escorts are called this long before that
 
 local function PhaseFor(health)
     if health > MAX_HEALTH * 2 / 3 then return 1 end
@@ -23,8 +28,18 @@ local function PhaseFor(health)
     return 3
 end
 
-function Warden.Update(x, y, dt, phase, escort, s3, timer)
+function Warden.Update(x, y, dt, phase, escort, gone, timer)
     if phase < 1 then phase = 1 end
+    if timer > FIGHT then
+        local climb = math.min((timer - FIGHT) * 0.0003, 0.4)
+        x, y = Game.Move(x, y, 0, climb, dt)
+        if gone == 0 and y - Game.viewY > Game.halfHeight + 40 then
+            gone = 1
+            -- Whatever it called in has passed by then.
+            Game.EndIn("Level complete", 4000)
+        end
+        return x, y, phase, escort, gone
+    end
     local ahead = y - Game.viewY
     local vy = Game.Clamp((HOLD - ahead) * 0.004, -0.3, 0.2)
     local pace = (phase == 3) and 1700 or 2300
@@ -33,7 +48,7 @@ function Warden.Update(x, y, dt, phase, escort, s3, timer)
     x, y = Game.Move(x, y, vx, vy, dt)
 
     if timer < 2000 then
-        return x, y, phase, escort, s3      -- still arriving
+        return x, y, phase, escort, gone      -- still arriving
     end
     local nose = y - 170
     if phase == 1 then
@@ -70,7 +85,7 @@ function Warden.Update(x, y, dt, phase, escort, s3, timer)
         end
     end
 
-    if phase >= 2 then
+    if phase >= 2 and timer < FIGHT - CALM then
         escort = escort - dt
         if escort <= 0 then
             if phase == 2 then
@@ -87,7 +102,7 @@ function Warden.Update(x, y, dt, phase, escort, s3, timer)
             end
         end
     end
-    return x, y, phase, escort, s3
+    return x, y, phase, escort, gone
 end
 
 function Warden.OnHit(x, y, health, damage, phase, escort, s3, timer)
@@ -109,6 +124,7 @@ function Warden.OnDeath(x, y, s1, s2, s3, timer)
                         25 + math.random() * 30, i * 120)
     end
     Vantrel.Explode(x, y, 90, 1800)
+    Game.EndIn("Level clear", 3500)
     return true
 end
 
