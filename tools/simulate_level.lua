@@ -272,6 +272,14 @@ end
 local player = { x = 0, y = 200, vx = 0, vy = 0, health = 100, shield = 30, maxShield = 30, radius = 42 }
 local view = { x = 0, y = player.y }
 
+-- The run's functions: the model keeps a score and ignores the end of a run.
+local score = 0
+Vantrel.GetPlayer = function() return player.x, player.y, player.health, player.shield, 100, player.maxShield end
+Vantrel.GetView = function() return view.x, view.y, 552.28, 414.21 end
+Vantrel.AddScore = function(points) score = score + points end
+Vantrel.GetScore = function() return score end
+Vantrel.EndGame = function(message) return false end
+
 local function DamagePlayer(amount)
     player.shield = player.shield - amount
     if player.shield < 0 then

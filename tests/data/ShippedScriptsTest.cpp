@@ -80,6 +80,8 @@ TEST(ShippedScripts, WeaponsFireFasterAndWiderWithTheirLevel)
             ShootPlayerPlasma = function(t, x, y, vx, vy, s)
                 shots = shots + 1 widest = math.max(widest, math.atan2(math.abs(vx), vy)) end,
             ShootEnemyPlasma = function() end, Explode = function() end, SpawnEnemy = function() end,
+            GetView = function() return 0, 200, 552, 414 end, GetPlayer = function() return 0, 200, 100, 30, 100, 30 end,
+            EndGame = function() end,
         }
         dofile('data/scripts/main.lua')
         local handle, s1, s2, s3 = WeaponLoadScript(path), 0, 0, 0
