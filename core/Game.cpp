@@ -4,18 +4,22 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "core/Loading.h"
 #include "audio/SoundManager.h"
 #include "core/GlobalInfo.h"
 #include "core/Keyboard.h"
+#include "core/Loading.h"
 #include "core/System.h"
 #include "effects/BloomEffect.h"
 #include "effects/DistortEffect.h"
 #include "render/GL.h"
+#include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
+#include "script/ScriptManager.h"
 #include "ui/HUD.h"
+#include "ui/TextRenderer.h"
+#include <GLFW/glfw3.h>
 
 namespace {
 
@@ -56,10 +60,7 @@ bool Game::Startup()
     simulation.Build();
     printf("\n");
 
-    hud = std::make_unique<HUD>();
-    bloom = std::make_unique<BloomEffect>(1, 0);
-    if (framebufferObjects)
-        distort = std::make_unique<DistortEffect>(bloom.get());
+    MakeScreens();
     // The GUI updates after the camera, inside the one step.
     simulation.SetGuiUpdate([this](float dt) { if (hud) hud->Update(dt); });
     if (!framebufferObjects)
@@ -68,10 +69,66 @@ bool Game::Startup()
     return true;
 }
 
+void Game::MakeScreens()
+{
+    hud = std::make_unique<HUD>();
+    bloom = std::make_unique<BloomEffect>(1, 0);
+    if (framebufferObjects)
+        distort = std::make_unique<DistortEffect>(bloom.get());
+}
+
+void Game::Restart(bool reload)
+{
+    // Everything that holds a shader, a texture or a pointer into the world
+    // goes before them; the distort effect uses the bloom effect.
+    distort.reset();
+    bloom.reset();
+    hud.reset();
+    simulation.TearDown();
+    // The new run starts from an empty blackboard, as the first did; the
+    // sound outlives worlds and is registered again at once.
+    GlobalInfo::Instance().Reset();
+    GlobalInfo::Instance().SetSounds(sounds.get());
+    if (reload) {
+        System& system = System::Instance();
+        system.GetShaderManager()->Clear();
+        system.GetTextureManager()->Clear();
+        Loading::LoadResources(true);
+        TextRenderer::Instance().FindFont();
+    }
+    ScriptManager::Instance().Reopen();
+    simulation.Build();
+    printf("\n");
+    MakeScreens();
+    fflush(stdout);
+}
+
+void Game::HandleRunInput()
+{
+    RunState& run = simulation.GetRun();
+    for (bool focused : Keyboard::TakeFocusChanges())
+        run.OnFocus(focused);
+    for (const Keyboard::KeyPress& press : Keyboard::TakePresses())
+        run.OnKey(press.key, press.mods);
+    switch (run.TakeRestart()) {
+    case RunState::Restart::NewRun:
+        Restart(false);
+        break;
+    case RunState::Restart::Reload:
+        Restart(true);
+        break;
+    case RunState::Restart::None:
+        break;
+    }
+}
+
 float Game::RunFrame()
 {
     System& system = System::Instance();
-    const float dt = system.FrameTime();
+    // Measured every frame, paused or not, so the first step after a pause
+    // covers one frame and not the time spent paused.
+    const float frameTime = system.FrameTime();
+    HandleRunInput();
     glLoadIdentity();
     system.ClearWindow();
     if (PlayerCamera* camera = simulation.GetCamera(); camera && simulation.GetWorld())
@@ -79,7 +136,7 @@ float Game::RunFrame()
     if (hud)
         hud->Render();
     // Drawing first, then updates: a frame shows the previous frame's state.
-    simulation.Step(dt);
+    const int steps = simulation.Frame(frameTime, Keyboard::IsHeld(GLFW_KEY_TAB));
     if (sounds) {
         // M toggles on the press, not while held.
         const bool muteKey = Keyboard::IsHeld('M');
@@ -89,7 +146,7 @@ float Game::RunFrame()
         sounds->Update();
     }
     system.SwapBuffers();
-    return dt;
+    return steps > 0 ? RunState::StepTime(frameTime) : 0.0f;
 }
 
 void Game::Loop()

@@ -1,6 +1,10 @@
 // The spine of the program: start-up in a fixed order, one frame after another
 // until the window is closed, then teardown. core/Main.cpp only runs it; tests
 // drive its steps one by one.
+//
+// Around the simulation's frame it keeps the run going: the keys that pause,
+// restart and reload, fast forward, and the teardown and rebuilding of the
+// world, the script state and what draws them for a new run.
 #pragma once
 
 #include <memory>
@@ -23,9 +27,15 @@ public:
     // loads every resource and the level. Returns false when there is no
     // window, no GL extension loader or no shader support: nothing can run then.
     bool Startup();
-    // One frame: time step, draw, the simulation's step, swap. Returns the
-    // time step used.
+    // One frame: frame time, run keys (and a restart they ask for), draw,
+    // the simulation's frame, swap. Returns the time one step covered (0 when
+    // no step ran).
     float RunFrame();
+    // A new run: the world, the camera, the script state (a fresh Lua state)
+    // and GlobalInfo are emptied and built again as start-up builds them, with
+    // the same console lines; the HUD and the effects are made again. With
+    // `reload`, every shader and texture is loaded again first.
+    void Restart(bool reload);
     // Frames until the window is closed.
     void Loop();
     // Deletes what Startup created, in its fixed order.
@@ -39,11 +49,18 @@ public:
     PlayerCamera* GetCamera() const { return simulation.GetCamera(); }
     World* GetWorld() const { return simulation.GetWorld(); }
     Simulation& GetSimulation() { return simulation; }
+    RunState& GetRun() { return simulation.GetRun(); }
     HUD* GetHUD() const { return hud.get(); }
     DistortEffect* GetDistortEffect() const { return distort.get(); }
     SoundManager* GetSounds() const { return sounds.get(); }
 
 private:
+    // The HUD and the full-screen effects, which look their shaders and
+    // textures up by name when made.
+    void MakeScreens();
+    // Run keys and focus changes since the last frame; a restart asked for.
+    void HandleRunInput();
+
     bool framebufferObjects = false;
     bool muteKeyHeld = false;
     // Outlives the world: scripts may play sounds until the world is gone.

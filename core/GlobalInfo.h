@@ -1,6 +1,7 @@
 // The game's shared blackboard: the player, the world's three containers, the
-// level size and the view position. Holds pointers only; owns nothing.
-// Filled by the World constructor and the level loader; read everywhere.
+// level size, the view position and size, and the current run. Holds
+// pointers only; owns nothing. Filled by the World constructor, the level
+// loader, the player camera and the frame loop; read everywhere.
 #pragma once
 
 #include "core/Vec2.h"
@@ -10,6 +11,7 @@ class Bullets;
 class Actors;
 class GraphicalEffects;
 class SoundManager;
+class RunState;
 
 class GlobalInfo {
 public:
@@ -34,6 +36,15 @@ public:
 
     void SetViewPosition(const Vec2& v) { viewPosition = v; }
     Vec2 GetViewPosition() const { return viewPosition; }
+    // Half the width and height of the play plane the camera shows; (0, 0)
+    // until a player camera exists, and then nothing is kept in view.
+    void SetViewHalfSize(const Vec2& v) { viewHalfSize = v; }
+    Vec2 GetViewHalfSize() const { return viewHalfSize; }
+
+    // The run the scripts' score and EndGame act on; null in tools and
+    // tests that have none.
+    void SetRun(RunState* r) { run = r; }
+    RunState* GetRun() const { return run; }
 
     // Tests build several worlds in one process; this returns the blackboard
     // to its empty state between them. The game never calls it.
@@ -52,4 +63,6 @@ private:
     int levelWidth = 0;
     int levelLength = 0;
     Vec2 viewPosition;
+    Vec2 viewHalfSize;
+    RunState* run = nullptr;
 };

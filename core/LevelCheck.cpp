@@ -38,13 +38,15 @@ LevelCheck::~LevelCheck() = default;
 
 const char* LevelCheck::Usage()
 {
-    return "Usage: vantrel-check [--seconds N] [--weapon-level L] [--trace TYPE] [--quiet]\n"
+    return "Usage: vantrel-check [--seconds N] [--weapon-level L] [--trace TYPE] [--no-steering] [--quiet]\n"
            "Run from a game directory. Loads data/ as the game does, without a window, plays\n"
            "the level with an autopilot at 60 steps per second and reports what happened and\n"
-           "every load failure and script error. Exit status 0 when there was none, else 1.\n"
+           "every load failure and script error, and how the run ended, when, and the score.\n"
+           "Exit status 0 when there was no problem, else 1.\n"
            "  --seconds N       play N seconds instead of the whole level\n"
            "  --weapon-level L  both weapons at level L, 1 to 10 (default 1)\n"
            "  --trace TYPE      print every running enemy of that type once per second\n"
+           "  --no-steering     the autopilot holds no key: the ship only drifts forward\n"
            "  --quiet           print only the problems and the summary line\n";
 }
 
@@ -59,6 +61,8 @@ bool LevelCheck::ParseArguments(int argc, char** argv, Options& options, bool& h
             help = true;
         } else if (arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--no-steering") {
+            options.steer = false;
         } else if (arg == "--seconds") {
             if (!hasValue || !ReadNumber(argv[++i], 0.001, kLongestRun / 1000, value)) {
                 error = "--seconds needs a number of seconds above 0";
@@ -182,15 +186,25 @@ void LevelCheck::Play(Simulation& simulation)
 
     const float end = options.seconds > 0 ? options.seconds * 1000 : kLongestRun;
     const int length = GlobalInfo::Instance().GetLevelLength();
+    const RunState& run = simulation.GetRun();
+    outcome = Outcome();
     int frame = 0;
-    while (played < end) {
+    while (played < end && run.GetPhase() != RunState::Phase::Ended) {
         const Vec2 view = GlobalInfo::Instance().GetViewPosition();
-        // The whole level: until every enemy is gone, or the view has run off its end.
-        if (options.seconds <= 0 && frame > 0 && (actors.GetEnemies().empty() || (length > 0 && view.y > length)))
+        // Scripts that never end the run: the whole level is until every
+        // enemy is gone, or the view has run off its end.
+        if (options.seconds <= 0 && frame > 0 && run.GetPhase() == RunState::Phase::Running &&
+            (actors.GetEnemies().empty() || (length > 0 && view.y > length)))
             break;
-        held = pilot.Keys(actors, view, played);
+        if (options.steer)
+            held = pilot.Keys(actors, view, played);
         simulation.Step(kStep);
         ++frame;
+        if (run.GetPhase() != RunState::Phase::Running && !outcome.ended) {
+            outcome.ended = true;
+            outcome.message = run.GetMessage();
+            outcome.time = played;  // EndGame came during this step
+        }
         played = frame * kStep;
         Observe(simulation);
         if (!options.trace.empty() && static_cast<int>(played / 1000) != static_cast<int>((played - kStep) / 1000))
@@ -198,6 +212,7 @@ void LevelCheck::Play(Simulation& simulation)
     }
     world->SetObserver(nullptr);
     Keyboard::SetSource({});
+    outcome.score = run.GetScore();
 }
 
 bool LevelCheck::Passed() const
@@ -224,6 +239,17 @@ std::string LevelCheck::SummaryLine() const
     return line;
 }
 
+std::string LevelCheck::OutcomeLine() const
+{
+    char score[64];
+    snprintf(score, sizeof score, "score %.15g", outcome.score);
+    if (!outcome.ended)
+        return std::string("Run not ended by the scripts, ") + score;
+    char time[64];
+    snprintf(time, sizeof time, "%.1f s", outcome.time / 1000);
+    return "Run ended: \"" + outcome.message + "\" at " + time + ", " + score;
+}
+
 void LevelCheck::PrintReport() const
 {
     if (!options.quiet) {
@@ -248,7 +274,7 @@ void LevelCheck::PrintReport() const
             printf(" (%d times)", entry.count);
         printf("\n");
     }
-    printf("%s\n", SummaryLine().c_str());
+    printf("%s\n%s\n", OutcomeLine().c_str(), SummaryLine().c_str());
     fflush(stdout);
 }
 

@@ -23,6 +23,15 @@ public:
         int weaponLevel = 1;
         std::string trace;  // an enemy type to print once per second
         bool quiet = false;
+        bool steer = true;  // false: the autopilot holds no key
+    };
+
+    // How the run ended, as the scripts ended it through Vantrel.EndGame.
+    struct Outcome {
+        bool ended = false;
+        std::string message;
+        float time = 0;  // milliseconds into the run when EndGame was called
+        double score = 0;
     };
 
     struct TypeCount {
@@ -40,13 +49,18 @@ public:
     static bool ParseArguments(int argc, char** argv, Options& options, bool& help, std::string& error);
     static const char* Usage();
 
-    // Plays a built simulation to the end of the level (every enemy killed or
-    // escaped, or the view past the level's length) or for the set seconds.
+    // Plays a built simulation until the run has ended (the scripts' EndGame
+    // and the two seconds after it), to the end of the level for scripts that
+    // never end it (every enemy killed or escaped, or the view past the
+    // level's length), or for the set seconds.
     void Play(Simulation& simulation);
     // The report: per enemy type, shots and hits, lowest hull, problems; with
-    // `quiet` only the problems. The summary line comes last either way.
+    // `quiet` only the problems. The outcome line and the summary line come
+    // last either way.
     void PrintReport() const;
     std::string SummaryLine() const;
+    // How the run ended, when and the score, as the report's next-to-last line.
+    std::string OutcomeLine() const;
     // True when nothing failed to load and no script raised an error.
     bool Passed() const;
 
@@ -63,6 +77,7 @@ public:
     // Milliseconds into the run; negative when no enemy was killed.
     float GetLastKillTime() const { return lastKill; }
     float GetPlayedTime() const { return played; }
+    const Outcome& GetOutcome() const { return outcome; }
 
     // PlayObserver
     void EnemyRemoved(const Enemy& enemy, bool killed) override;
@@ -90,4 +105,5 @@ private:
     float lowestHull = 0;
     float lastKill = -1;
     float played = 0;
+    Outcome outcome;
 };

@@ -1,5 +1,6 @@
 #include "core/Simulation.h"
 
+#include "core/GlobalInfo.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
 #include "script/ScriptManager.h"
@@ -14,6 +15,9 @@ Simulation::~Simulation()
 bool Simulation::Build(const std::string& levelPath)
 {
     TearDown();
+    run.Start();
+    // Before the world: its scripts may score or end the run from their first call.
+    GlobalInfo::Instance().SetRun(&run);
     camera = std::make_unique<PlayerCamera>(1000.0f);
     world = std::make_unique<World>();
     const bool loaded = levelPath.empty() || world->LoadLevel(levelPath);
@@ -26,6 +30,8 @@ void Simulation::TearDown()
 {
     world.reset();
     camera.reset();
+    if (GlobalInfo::Instance().GetRun() == &run)
+        GlobalInfo::Instance().SetRun(nullptr);
 }
 
 void Simulation::Step(float dt)
@@ -37,4 +43,15 @@ void Simulation::Step(float dt)
         camera->Update(dt);
     if (guiUpdate)
         guiUpdate(dt);
+    run.AfterStep(dt);
+}
+
+int Simulation::Frame(float frameTime, bool fastForward)
+{
+    const float dt = RunState::StepTime(frameTime);
+    int steps = 0;
+    // Asked again before each step: a fast-forwarded frame stops where the run ends.
+    for (const int wanted = run.StepCount(fastForward); steps < wanted && run.StepCount(fastForward) > 0; ++steps)
+        Step(dt);
+    return steps;
 }

@@ -6,6 +6,7 @@
 #include <GLFW/glfw3.h>
 
 #include "core/Debug.h"
+#include "core/Keyboard.h"
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 
@@ -122,6 +123,9 @@ bool System::OpenWindow(const char* title, int width, int height, int samples, b
     int fbWidth = 0, fbHeight = 0;
     glfwGetFramebufferSize(window, &fbWidth, &fbHeight);
     OnResize(fbWidth, fbHeight);
+    // The keyboard's queue of presses and focus changes comes after the
+    // full-screen keys and passes every key on to them.
+    Keyboard::Attach(window);
     glfwSetWindowTitle(window, title);
     if (vsync)
         glfwSwapInterval(1);

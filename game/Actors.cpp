@@ -221,8 +221,8 @@ void Actors::Update(float dt)
                 Remove(i, true);
                 continue;
             }
-            if (Collision::Touches(enemy->GetPosition(), enemy->GetRadius(), player->GetPosition(),
-                                   player->GetRadius())) {
+            if (player->IsFlying() && Collision::Touches(enemy->GetPosition(), enemy->GetRadius(),
+                                                         player->GetPosition(), player->GetRadius())) {
                 player->Damage(dt);
                 enemy->Damage(dt);
             }

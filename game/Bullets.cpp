@@ -120,8 +120,9 @@ void Bullets::Update(float dt)
         std::unique_ptr<Bullet>& bullet = enemyBullets[i];
         if (!InBand(*bullet, viewZ) || !bullet->Update(dt))
             continue;
-        if (player && Collision::Touches(player->GetPosition(), player->GetRadius(), bullet->GetPosition(),
-                                         bullet->GetRadius())) {
+        if (player && player->IsFlying() &&
+            Collision::Touches(player->GetPosition(), player->GetRadius(), bullet->GetPosition(),
+                               bullet->GetRadius())) {
             // The bullet loses what the player has left after the hit, so
             // it survives only when it was stronger than that.
             if (observer)

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/GlobalInfo.h"
+#include "effects/GraphicalEffects.h"
 #include "game/Assets.h"
 #include "game/Weapon.h"
 #include "render/GL.h"
 #include "render/Model.h"
 #include "render/ShaderParameters.h"
+#include "scene/PlayerCamera.h"
 #include "script/ScriptManager.h"
 
 namespace {
@@ -53,20 +56,22 @@ Player::~Player() = default;
 
 bool Player::Update(float dt)
 {
-    const Controls::State input = controls.Read();
-    // A held digit sets the level outright; a shoulder press steps it.
-    int level = input.level;
-    if (level == 0 && input.levelStep != 0)
-        level = std::clamp(primaryWeapon->GetLevel() + input.levelStep, kMinLevel, kMaxLevel);
-    if (level != 0) {
-        primaryWeapon->SetLevel(level);
-        secondaryWeapon->SetLevel(level);
-    }
+    if (flying) {
+        const Controls::State input = controls.Read();
+        // A held digit sets the level outright; a shoulder press steps it.
+        int level = input.level;
+        if (level == 0 && input.levelStep != 0)
+            level = std::clamp(primaryWeapon->GetLevel() + input.levelStep, kMinLevel, kMaxLevel);
+        if (level != 0) {
+            primaryWeapon->SetLevel(level);
+            secondaryWeapon->SetLevel(level);
+        }
 
-    // A key is a steer of 1: with keys alone this is the plain dt / 150 push.
-    const float push = dt / 150;
-    velocity.y += input.steerY * push;
-    velocity.x += input.steerX * push;
+        // A key is a steer of 1: with keys alone this is the plain dt / 150 push.
+        const float push = dt / 150;
+        velocity.y += input.steerY * push;
+        velocity.x += input.steerX * push;
+    }
 
     if (velocity.x < -1.0f)
         velocity.x = -1.0f;
@@ -80,14 +85,17 @@ bool Player::Update(float dt)
     position = position + velocity * (dt / 1.3f);
     velocity = velocity - (velocity * 0.08f) * (dt / 9);
     position.y += dt / 5;
+    KeepInView(dt);
 
     // Not clamped: it may end slightly below 0 and stays there until a hit.
     if (shieldAlpha > 0)
         shieldAlpha -= dt / 750;
 
-    ScriptManager& scripts = ScriptManager::Instance();
-    scripts.WeaponDoUpdate(primaryWeapon.get(), dt);
-    scripts.WeaponDoUpdate(secondaryWeapon.get(), dt);
+    if (!destroyed) {
+        ScriptManager& scripts = ScriptManager::Instance();
+        scripts.WeaponDoUpdate(primaryWeapon.get(), dt);
+        scripts.WeaponDoUpdate(secondaryWeapon.get(), dt);
+    }
 
     // A full shield in 5 seconds; an overshoot is trimmed on the next update.
     if (maxShield > shield)
@@ -97,8 +105,62 @@ bool Player::Update(float dt)
     return true;
 }
 
+void Player::KeepInView(float dt)
+{
+    const GlobalInfo& info = GlobalInfo::Instance();
+    const Vec2 half = info.GetViewHalfSize();
+    if (!(half.x > 0 && half.y > 0))
+        return;
+    const float margin = static_cast<float>(radius);
+    // Against the view as the camera will leave it after this step: it
+    // scrolls on and follows the ship's new x.
+    const float reach = PlayerCamera::PlayerReachX(info.GetLevelWidth(), half.x, margin);
+    const float viewY = info.GetViewPosition().y + PlayerCamera::ScrollDistance(dt);
+    const float halfY = std::max(half.y - margin, 0.0f);
+    // Stopped at an edge, the ship loses the speed that pushes into it, so
+    // it neither banks into the edge nor sticks to it.
+    if (position.x > reach) {
+        position.x = reach;
+        velocity.x = std::min(velocity.x, 0.0f);
+    } else if (position.x < -reach) {
+        position.x = -reach;
+        velocity.x = std::max(velocity.x, 0.0f);
+    }
+    if (position.y > viewY + halfY) {
+        position.y = viewY + halfY;
+        velocity.y = std::min(velocity.y, 0.0f);
+    } else if (position.y < viewY - halfY) {
+        position.y = viewY - halfY;
+        velocity.y = std::max(velocity.y, 0.0f);
+    }
+}
+
+void Player::EndFlight()
+{
+    if (!flying)
+        return;
+    flying = false;
+    if (health > 0)
+        return;
+    destroyed = true;
+    GraphicalEffects* effects = GlobalInfo::Instance().GetEffects();
+    if (!effects)
+        return;
+    // A burst where the ship was, then a short chain around it.
+    effects->AddExplosion(45.0f, position, 0.0f);
+    const Vec2 offsets[] = {{30, 20}, {-35, -10}, {10, -40}, {-15, 35}};
+    float delay = 150.0f;
+    for (const Vec2& offset : offsets) {
+        effects->AddExplosion(25.0f, position + offset, delay);
+        delay += 150.0f;
+    }
+}
+
 void Player::Damage(float amount)
 {
+    // Once the run is over nothing changes the outcome.
+    if (!flying)
+        return;
     // A NaN hit would spread into the shield and the hit points for good.
     if (std::isnan(amount))
         return;
@@ -122,6 +184,8 @@ void Player::Damage(float amount)
 
 void Player::Draw()
 {
+    if (destroyed)
+        return;
     glPushMatrix();
     glTranslatef(position.x, 0.0f, position.y);
 

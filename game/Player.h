@@ -5,6 +5,12 @@
 // hit points and flashes when hit. Owns its ship and shield models, the
 // shield's shader parameters and its two script-driven weapons. Created,
 // updated first and drawn first by the Actors container, which owns it.
+//
+// After each move the ship is kept inside the ground the camera will show
+// once it has followed, less the ship's radius (nothing is kept when no
+// camera has published a view size). When the run ends the flight ends: the
+// keys no longer steer and nothing hits the ship any more; a ship whose hull
+// is gone by then explodes, stops firing and is no longer drawn.
 #pragma once
 
 #include <memory>
@@ -26,6 +32,11 @@ public:
     bool Update(float dt) override;
     void Damage(float amount) override;
 
+    // The run is over: see above. Only the first call counts.
+    void EndFlight();
+    bool IsFlying() const { return flying; }
+    bool IsDestroyed() const { return destroyed; }
+
     Vec2 GetVelocity() const { return velocity; }
     void SetVelocity(const Vec2& v) { velocity = v; }
     float GetShield() const { return shield; }
@@ -39,6 +50,8 @@ public:
     Model* GetShieldModel() const { return shieldModel.get(); }
 
 private:
+    void KeepInView(float dt);
+
     std::unique_ptr<Model> shipModel;  // the Actor's model
     Vec2 velocity;
     float shieldAlpha = 0.0f;
@@ -50,4 +63,6 @@ private:
     std::unique_ptr<Weapon> primaryWeapon;
     std::unique_ptr<Weapon> secondaryWeapon;
     Controls controls;  // its own, so that a shoulder press steps once
+    bool flying = true;
+    bool destroyed = false;
 };

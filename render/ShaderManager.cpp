@@ -42,4 +42,6 @@ void ShaderManager::Clear()
     for (Entry& entry : shaders)
         entry.shader->Release();
     shaders.clear();
+    // A reload says again what is missing.
+    reportedMissing.clear();
 }

@@ -56,6 +56,8 @@ void TextureManager::Clear()
     for (Entry& entry : textures)
         entry.texture->Release();
     textures.clear();
+    // A reload says again what is missing.
+    reportedMissing.clear();
 }
 
 void TextureManager::CreateRenderTarget(int slot, int count, int width, int height)

@@ -9,6 +9,7 @@
 #include "audio/SoundManager.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
+#include "core/RunState.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Actors.h"
 #include "game/Bullets.h"
@@ -136,8 +137,9 @@ int SpawnEnemy(lua_State* L)
     return 0;
 }
 
-// Half the width of the play plane the camera shows: x at the view's centre
-// plus this is the screen's left edge (x grows to the left).
+// Half the width of the play plane the camera shows, for when no camera has
+// published it: x at the view's centre plus this is the screen's left edge
+// (x grows to the left).
 const float kViewHalfWidth = 550.0f;
 
 // Vantrel.PlaySound(name, volume [, x]): x pans by the gameplay position.
@@ -148,7 +150,8 @@ int PlaySound(lua_State* L)
     float pan = NAN;
     if (!lua_isnoneornil(L, 3)) {
         const float x = static_cast<float>(luaL_checknumber(L, 3));
-        pan = -(x - GlobalInfo::Instance().GetViewPosition().x) / kViewHalfWidth;
+        const float half = GlobalInfo::Instance().GetViewHalfSize().x;
+        pan = -(x - GlobalInfo::Instance().GetViewPosition().x) / (half > 0 ? half : kViewHalfWidth);
     }
     if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
         sounds->PlaySound(name, volume, pan);
@@ -170,6 +173,76 @@ int StopMusic(lua_State*)
     return 0;
 }
 
+// The functions about the run take their arguments from position 1 on;
+// extra arguments are ignored.
+
+// x, y, health, shield, maxHealth, maxShield; nothing when there is no player.
+int GetPlayer(lua_State* L)
+{
+    const Player* player = GlobalInfo::Instance().GetPlayer();
+    if (!player)
+        return 0;
+    const Vec2 position = player->GetPosition();
+    const float values[] = {position.x,          position.y,           player->GetHealth(),
+                            player->GetShield(), player->GetMaxHealth(), player->GetMaxShield()};
+    for (float value : values)
+        lua_pushnumber(L, value);
+    return 6;
+}
+
+// The view's centre x, y and the half-width and half-height it shows.
+int GetView(lua_State* L)
+{
+    const GlobalInfo& info = GlobalInfo::Instance();
+    const Vec2 view = info.GetViewPosition();
+    const Vec2 half = info.GetViewHalfSize();
+    for (float value : {view.x, view.y, half.x, half.y})
+        lua_pushnumber(L, value);
+    return 4;
+}
+
+int AddScore(lua_State* L)
+{
+    if (!lua_isnumber(L, 1))
+        return luaL_error(L, "Vantrel.AddScore expects a number (points), got %s", luaL_typename(L, 1));
+    const double points = lua_tonumber(L, 1);
+    if (!std::isfinite(points))
+        return luaL_error(L, "Vantrel.AddScore expects a finite number of points, got %f", points);
+    if (RunState* run = GlobalInfo::Instance().GetRun())
+        run->AddScore(points);
+    return 0;
+}
+
+int GetScore(lua_State* L)
+{
+    const RunState* run = GlobalInfo::Instance().GetRun();
+    lua_pushnumber(L, run ? run->GetScore() : 0.0);
+    return 1;
+}
+
+// Kept apart from the Lua function so that no C++ object is alive in a frame
+// where a Lua error could unwind. True when this call ended the run.
+bool EndGameInGame(const char* message, size_t length)
+{
+    RunState* run = GlobalInfo::Instance().GetRun();
+    if (!run || !run->EndGame(std::string(message, length)))
+        return false;
+    if (Player* player = GlobalInfo::Instance().GetPlayer())
+        player->EndFlight();
+    return true;
+}
+
+// Returns true when this call ended the run, false when it had already ended.
+int EndGame(lua_State* L)
+{
+    if (!lua_isstring(L, 1))
+        return luaL_error(L, "Vantrel.EndGame expects a string (message), got %s", luaL_typename(L, 1));
+    size_t length = 0;
+    const char* message = lua_tolstring(L, 1, &length);
+    lua_pushboolean(L, EndGameInGame(message, length));
+    return 1;
+}
+
 const luaL_Reg kGameFunctions[] = {
     {"ShootEnemyPlasma", ShootEnemyPlasma},
     {"ShootPlayerPlasma", ShootPlayerPlasma},
@@ -178,6 +251,11 @@ const luaL_Reg kGameFunctions[] = {
     {"PlaySound", PlaySound},
     {"PlayMusic", PlayMusic},
     {"StopMusic", StopMusic},
+    {"GetPlayer", GetPlayer},
+    {"GetView", GetView},
+    {"AddScore", AddScore},
+    {"GetScore", GetScore},
+    {"EndGame", EndGame},
     {nullptr, nullptr},
 };
 
@@ -198,7 +276,23 @@ void ScriptManager::SetInstanceForTesting(ScriptManager* manager)
     testInstance = manager;
 }
 
-ScriptManager::ScriptManager(const std::string& mainScriptPath)
+ScriptManager::ScriptManager(const std::string& mainScriptPath_) : mainScriptPath(mainScriptPath_)
+{
+    Open();
+}
+
+void ScriptManager::Reopen()
+{
+    if (luaState)
+        lua_close(luaState);
+    luaState = nullptr;
+    callerRef = 0;
+    errorCount = 0;
+    reported.clear();
+    Open();
+}
+
+void ScriptManager::Open()
 {
     luaState = luaL_newstate();
     if (!luaState) {

@@ -1,9 +1,11 @@
 // The one Lua 5.1 interpreter of the process and the interface between game
 // and scripts.
 //
-// Construction opens the interpreter, registers the `Vantrel` table (the four
-// game functions scripts may call) and runs the main script once; that script
-// defines the seven global entry points the game calls. Every call looks its
+// Construction opens the interpreter, registers the `Vantrel` table (the
+// game functions scripts may call: the four that spawn, fire and explode, and
+// GetPlayer, GetView, AddScore, GetScore and EndGame for the run) and runs the
+// main script once; that script defines the seven global entry points the
+// game calls. Every call looks its
 // entry point up by name in the globals, so scripts may redefine them at any
 // time. Scripts hold no game pointers: weapons and enemy types are known to
 // them by the handle their load function returned, and every per-object
@@ -37,6 +39,12 @@ public:
 
     explicit ScriptManager(const std::string& mainScriptPath = "data/scripts/main.lua");
     virtual ~ScriptManager();
+
+    // Closes the interpreter and opens a fresh one that runs the main script
+    // again, as construction does: nothing a script kept survives, and
+    // errors already reported are reported again. Never from inside a call
+    // into a script.
+    void Reopen();
     ScriptManager(const ScriptManager&) = delete;
     ScriptManager& operator=(const ScriptManager&) = delete;
 
@@ -72,9 +80,11 @@ private:
     // Begin. On success `resultCount` results are on the stack above `top`;
     // on failure the stack is back at `top` and the message reported.
     bool Call(const char* name, int argumentCount, int resultCount, int top);
+    void Open();
     int LoadScript(const char* name, const std::string& path);
     void Report(const char* where, const char* message);
 
+    std::string mainScriptPath;
     lua_State* luaState = nullptr;
     int callerRef = 0;
     int errorCount = 0;

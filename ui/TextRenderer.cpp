@@ -33,9 +33,14 @@ TextRenderer& TextRenderer::Instance()
     return instance;
 }
 
-TextRenderer::TextRenderer()
+void TextRenderer::FindFont()
 {
     fontTexture = System::Instance().GetTextureManager()->GetTexture("font.png");
+}
+
+TextRenderer::TextRenderer()
+{
+    FindFont();
     if (fontTexture)
         fontTexture->Bind(0);
     listBase = ScreenDraw::MakeGlyphLists(kGlyphCount, static_cast<float>(kGlyphWidth), GlyphCell);

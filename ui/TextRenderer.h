@@ -22,6 +22,10 @@ public:
     static TextRenderer& Instance();
     virtual ~TextRenderer();
 
+    // Looks "font.png" up again: after the textures were reloaded the old
+    // one is gone.
+    void FindFont();
+
     // x, y: pixels from the top-left of the 640 x 480 screen. horizontalAlign
     // 1 centres on x, 2 ends at x, else starts at x; verticalAlign 0 puts
     // the top at y, 1 centres on y, else puts the bottom at y.

@@ -6,33 +6,54 @@
 --
 -- Coordinates: a position (x, y) lies on the play plane. y runs forward, up
 -- the screen; x runs towards the LEFT edge of the screen. The view scrolls
--- forward 0.2 units per millisecond and shows about 400 units ahead and behind
--- its centre and 550 to each side. Times are in milliseconds.
+-- forward 0.2 units per millisecond and shows about 414 units ahead and behind
+-- its centre and 552 to each side (Vantrel.GetView says exactly). Times are
+-- in milliseconds.
 --
--- The game offers four functions in the table `Vantrel`:
+-- The game offers these functions in the table `Vantrel`:
 --   Vantrel.ShootPlayerPlasma(type, x, y, vx, vy, strength)
 --   Vantrel.ShootEnemyPlasma(type, x, y, vx, vy, strength)
 --   Vantrel.Explode(x, y, size, delay)
 --   Vantrel.SpawnEnemy(name, x, y, s1, s2, delay)
 --   Vantrel.PlaySound(name, volume, x)    a file of data/sounds/, volume 0 to 1
 --   Vantrel.PlayMusic(name), Vantrel.StopMusic()
+--   Vantrel.GetPlayer() -> x, y, health, shield, maxHealth, maxShield
+--   Vantrel.GetView() -> x, y, halfWidth, halfHeight
+--   Vantrel.AddScore(points), Vantrel.GetScore() -> score
+--   Vantrel.EndGame(message) -> true when this call ended the run
 -- A bullet moves (vx, vy) * dt / 1.5 per frame: a velocity of 1.5 is one unit
 -- per millisecond.
+--
+-- The run: every enemy type's table may give `points`, added to the score
+-- when one of them is destroyed. The run ends with "Ship destroyed" when the
+-- hull is gone; a script ends it otherwise through Game.EndIn (the Warden:
+-- "Level clear" when destroyed, "Level complete" when it gets away).
 
 -- Shared state and helpers for the weapon and enemy scripts.
 Game = {
     time = 0,              -- milliseconds since the first frame
     playerX = 0,           -- the player's position as Update last saw it
     playerY = 200,
-    viewX = 0,             -- where the camera looks this frame
+    viewX = 0,             -- where the camera looks this frame (Vantrel.GetView)
     viewY = 200,
     scrollSpeed = 0.2,     -- units per millisecond
     -- The camera follows the player's x at level width / 2500 (1000 / 2500 in
     -- Level 1), rounded down to a whole divisor.
     followDivisor = 2,
-    halfWidth = 550,       -- visible half-extents of the view around its centre
-    halfHeight = 400,
+    halfWidth = 552,       -- visible half-extents of the view around its centre
+    halfHeight = 414,
+    -- The run ends no later than this (ms), before Level 1's terrain does.
+    lastMoment = 206000,
 }
+
+local pendingEnd, pendingAt
+
+-- Ends the run with `message` after `delay` milliseconds of play, unless it
+-- has ended by then; the first request stands.
+function Game.EndIn(message, delay)
+    if pendingEnd then return end
+    pendingEnd, pendingAt = message, Game.time + (delay or 0)
+end
 
 -- True when (x, y) is inside the visible view, shrunk by `margin` units.
 function Game.OnScreen(x, y, margin)
@@ -163,6 +184,9 @@ end
 function EnemyOnDeath(handle, x, y, s1, s2, s3, timer)
     Game.Sound("explosion-small.wav", 0.7, x, 70)
     local enemy = scripts[handle]
+    if enemy and enemy.points then
+        Vantrel.AddScore(enemy.points)
+    end
     if enemy and enemy.OnDeath then
         return enemy.OnDeath(x, y, s1, s2, s3, timer)
     end
@@ -175,8 +199,16 @@ function Update(playerX, playerY, dt)
     Game.playerX = playerX
     Game.playerY = playerY
     -- The camera scrolls after this frame's updates, so this frame's enemies
-    -- still see the view where the previous frames left it.
-    Game.viewY = 200 + Game.time * Game.scrollSpeed
-    Game.viewX = playerX / Game.followDivisor
+    -- see the view where the previous frame left it.
+    Game.viewX, Game.viewY, Game.halfWidth, Game.halfHeight = Vantrel.GetView()
     Game.time = Game.time + dt
+
+    local _, _, health = Vantrel.GetPlayer()
+    if health and health <= 0 then
+        Vantrel.EndGame("Ship destroyed")
+    elseif pendingEnd and Game.time >= pendingAt then
+        Vantrel.EndGame(pendingEnd)
+    elseif Game.time >= Game.lastMoment then
+        Vantrel.EndGame("Level complete")
+    end
 end

@@ -43,43 +43,65 @@ local death = EnemyOnDeath
 function EnemyOnDeath(h, ...) deaths[h] = (deaths[h] or 0) + 1 return death(h, ...) end
 )";
 
-TEST(ShippedLevel, PlaysThroughItsBossWithoutAProblem)
+TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
 {
     InSourceDirectory here;
-    Problems::Clear();
-    ScriptManager scripts;  // "data/scripts/main.lua"
-    ScriptManager::SetInstanceForTesting(&scripts);
-    ASSERT_EQ(0, luaL_dostring(scripts.GetState(), kDeathCount));
-    srand(1);
-    Simulation simulation;
-    LevelCheck check({});
-    ::testing::internal::CaptureStderr();
-    CaptureStdout([&] { Loading::StartWithoutWindow(simulation, false); });
-    check.Play(simulation);
-    const std::string errors = ::testing::internal::GetCapturedStderr();
-    const std::string report = CaptureStdout([&] { check.PrintReport(); });
+    struct Case {
+        int weaponLevel;
+        bool steer;
+        const char* message;
+    };
+    for (const Case& c : {Case{10, true, "Level clear"}, Case{1, false, "Ship destroyed"}}) {
+        Problems::Clear();
+        ScriptManager scripts;  // "data/scripts/main.lua"
+        ScriptManager::SetInstanceForTesting(&scripts);
+        ASSERT_EQ(0, luaL_dostring(scripts.GetState(), kDeathCount));
+        srand(1);
+        Simulation simulation;
+        LevelCheck::Options options;
+        options.weaponLevel = c.weaponLevel;
+        options.steer = c.steer;
+        LevelCheck check(options);
+        ::testing::internal::CaptureStderr();
+        CaptureStdout([&] { Loading::StartWithoutWindow(simulation, false); });
+        check.Play(simulation);
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        const std::string report = CaptureStdout([&] { check.PrintReport(); });
+        const LevelCheck::Outcome& outcome = check.GetOutcome();
 
-    EXPECT_TRUE(check.Passed()) << report << errors;
-    const auto& counts = check.GetTypeCounts();
-    ASSERT_EQ(1u, counts.count("Warden")) << report;
-    EXPECT_EQ(1, counts.at("Warden").killed) << report;
-    int killed = 0, placed = 0;
-    for (const auto& [name, count] : counts) {
-        killed += count.killed, placed += count.placed;
-        EXPECT_EQ(count.placed, count.killed + count.escaped) << name << ": the level ends with every enemy gone";
-        EXPECT_EQ(count.placed, count.activated) << name;
+        EXPECT_TRUE(check.Passed()) << report << errors;
+        EXPECT_TRUE(outcome.ended && outcome.message == c.message) << report;
+        EXPECT_NE(std::string::npos, report.find(std::string("Run ended: \"") + c.message + "\" at ")) << report;
+        // The picture holds two seconds after the end, and before the terrain runs out.
+        EXPECT_NEAR(outcome.time + RunState::kEndingTime, check.GetPlayedTime(), 2 * LevelCheck::kStep) << report;
+        EXPECT_LT(check.GetPlayedTime(), 210000) << report;
+        const auto& counts = check.GetTypeCounts();
+        int killed = 0, placed = 0;
+        for (const auto& [name, count] : counts) {
+            killed += count.killed, placed += count.placed;
+            EXPECT_TRUE(!c.steer || count.placed == count.activated) << name << " all came into view";
+        }
+        lua_State* L = scripts.GetState();
+        luaL_dostring(L, "n = 0 for _, c in pairs(deaths) do n = n + c end return n");
+        EXPECT_EQ(killed, lua_tointeger(L, -1)) << "one death call per enemy killed";
+        lua_pop(L, 1);
+        if (c.steer) {
+            ASSERT_EQ(1u, counts.count("Warden")) << report;
+            EXPECT_EQ(1, counts.at("Warden").killed) << report;
+            EXPECT_GE(killed, 90) << report;
+            EXPECT_GT(placed, 175) << "the Warden calls in escorts";
+            EXPECT_GT(check.GetEnemyHits(), 20) << report;
+            EXPECT_GT(check.GetLastKillTime(), 160000) << "the Warden comes at 160 s";
+            // The Warden is worth 10000, every other kill at least 100.
+            EXPECT_GE(outcome.score, 10000 + 100 * (killed - 1)) << report;
+        } else {
+            EXPECT_LE(check.GetLowestHull(), 0) << report;
+            EXPECT_LT(outcome.time, 160000) << "before the Warden comes";
+        }
+
+        simulation.TearDown();
+        ScriptManager::SetInstanceForTesting(nullptr);
     }
-    lua_State* L = scripts.GetState();
-    luaL_dostring(L, "n = 0 for _, c in pairs(deaths) do n = n + c end return n");
-    EXPECT_EQ(killed, lua_tointeger(L, -1)) << "one death call per enemy killed";
-    EXPECT_GE(killed, 90) << report;
-    EXPECT_GT(placed, 175) << "the Warden calls in escorts";
-    EXPECT_GT(check.GetEnemyHits(), 20) << report;
-    EXPECT_GT(check.GetLastKillTime(), 160000) << "the Warden comes at 160 s";
-    EXPECT_LT(check.GetPlayedTime(), 230000) << "the level ends before its terrain";
-
-    simulation.TearDown();
-    ScriptManager::SetInstanceForTesting(nullptr);
     System::Instance().GetTextureManager()->Clear();
     System::Instance().GetShaderManager()->Clear();
     Assets::SetSource({});
@@ -100,6 +122,8 @@ TEST(ShippedLevel, WeaponsFireFasterAndWiderWithTheirLevel)
                 shots = shots + 1 widest = math.max(widest, math.atan2(math.abs(vx), vy)) end,
             ShootEnemyPlasma = function() end, Explode = function() end, SpawnEnemy = function() end,
             PlaySound = function() end, PlayMusic = function() end, StopMusic = function() end,
+            GetView = function() return 0, 200, 552, 414 end, GetPlayer = function() return 0, 200, 100, 30, 100, 30 end,
+            AddScore = function() end, GetScore = function() return 0 end, EndGame = function() return true end,
         }
         dofile('data/scripts/main.lua')
         local handle, s1, s2, s3 = WeaponLoadScript(path), 0, 0, 0

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "effects/GraphicalEffects.h"
 #include "game/Player.h"
+#include "scene/PlayerCamera.h"
 #include "game/Weapon.h"
 #include "tests/game/GameplayFixture.h"
 
@@ -232,6 +234,77 @@ TEST_F(PlayerTest, EmptyShieldIsFullAgainAfterFiveSeconds)
     EXPECT_LT(player->GetShield(), 30.2f);  // the overshoot of one frame
     player->Update(16);
     EXPECT_EQ(30.0f, player->GetShield());  // trimmed on the next update
+}
+
+TEST_F(PlayerTest, ShipIsKeptInsideTheViewTheCameraWillShow)
+{
+    PlayerCamera camera(1000.0f);  // shows 552.28 x 414.21 to each side of its centre
+    GlobalInfo::Instance().SetViewPosition(Vec2(0, 1000));
+    // After a 16 ms step the view's centre is at y 1003.2; the ship keeps its
+    // radius 42 inside the edges. Sideways the camera follows x / (2500 / W):
+    // W 500 follows a fifth, so the screen edge is at 5/4 * 510.28 = 637.86; W 1000
+    // follows half, and the view's centre may go 500 from the middle; W 2500
+    // follows fully, so only the level's half-width 1250 holds it.
+    const struct {
+        int levelWidth;
+        Vec2 start, velocity;
+        const char* after;  // position and velocity
+    } cases[] = {
+        {1000, Vec2(1500, 1000), Vec2(1, 0), "1000 1003.2 0 0"},
+        {1000, Vec2(-1500, 1000), Vec2(-1, 0.2f), "-1000 1005.66 0 0.17"},
+        {500, Vec2(900, 1000), Vec2(0.5f, 0), "637.86 1003.2 0 0"},
+        {500, Vec2(-900, 1000), Vec2(0, 0), "-637.86 1003.2 0 0"},
+        {2500, Vec2(1200, 1000), Vec2(0, 0), "1200 1003.2 0 0"},  // inside: untouched
+        {2500, Vec2(1300, 1000), Vec2(0, 0), "1250 1003.2 0 0"},
+        {1000, Vec2(0, 2000), Vec2(0, 0.6f), "0 1375.41 0 0"},      // top edge
+        {1000, Vec2(0, 200), Vec2(0, -0.6f), "0 630.99 0 0"},       // bottom edge
+        {1000, Vec2(0, 1370), Vec2(0, -0.3f), "0 1369.51 0 -0.26"}, // inside, moving back in
+    };
+    auto round = [](float v) { return std::round(v * 100) / 100; };
+    for (const auto& c : cases) {
+        GlobalInfo::Instance().SetLevelSize(c.levelWidth, 44000);
+        player->SetPosition(c.start);
+        player->SetVelocity(c.velocity);
+        player->Update(16);
+        EXPECT_EQ(c.after, Join(round(player->GetPosition().x), round(player->GetPosition().y),
+                                round(player->GetVelocity().x), round(player->GetVelocity().y)))
+            << c.levelWidth << " " << Join(c.start);
+    }
+    // The camera then shows the ship whole.
+    GlobalInfo::Instance().SetLevelSize(500, 44000);
+    GlobalInfo::Instance().SetPlayer(player.get());
+    player->SetPosition(Vec2(900, 1000));
+    player->Update(16);
+    camera.Update(16);
+    EXPECT_NEAR(552.28f - 42, player->GetPosition().x - GlobalInfo::Instance().GetViewPosition().x, 0.01f);
+}
+
+TEST_F(PlayerTest, EndOfFlightStopsTheControlsAndHitsAndAGoneHullExplodes)
+{
+    GraphicalEffects effects;
+    GlobalInfo::Instance().SetEffects(&effects);
+    player->EndFlight();
+    Hold({GLFW_KEY_UP, '5'});
+    player->Update(16);
+    player->Damage(50);
+    EXPECT_EQ("0 0 1 100 30", Join(player->GetVelocity(), player->GetPrimaryWeapon()->GetLevel(),
+                                   player->GetHealth(), player->GetShield()));
+    EXPECT_FALSE(player->IsDestroyed());
+    EXPECT_EQ(0u, effects.GetEffectCount());
+    TakeLog();
+    player->Update(16);
+    EXPECT_EQ("weapon 10 1 16 | weapon 20 1 16", TakeLog());  // an intact ship still fires
+
+    // With the hull gone the ship bursts into explosions and its guns fall silent.
+    player = std::make_unique<Player>();
+    player->SetHealth(0);
+    player->EndFlight();
+    player->EndFlight();
+    EXPECT_TRUE(player->IsDestroyed());
+    EXPECT_GT(effects.GetEffectCount(), 0u);
+    TakeLog();
+    player->Update(16);
+    EXPECT_EQ("", TakeLog());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "core/RunState.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Weapon.h"
 #include "tests/game/GameplayFixture.h"
@@ -220,6 +221,76 @@ TEST_F(ScriptManagerTest, GameFunctionsRefuseTooFewArgumentsAndLeaveTheStackBala
     }
     EXPECT_EQ("10 10 0", Join(bullets.GetPlayerBullets().size(), bullets.GetEnemyBullets().size(),
                               actors.GetEnemies().size()));
+}
+
+TEST_F(ScriptManagerTest, RunFunctionsReadThePlayerAndViewAndKeepTheScore)
+{
+    Start("");
+    // Without a world and a run: no player, an empty view, a score of 0 that nothing changes.
+    Run("n = select('#', Vantrel.GetPlayer()) Vantrel.AddScore(5) ended = Vantrel.EndGame('x')");
+    EXPECT_EQ("0 0 0 0 0 0 false", Eval("n .. ' ' .. table.concat({Vantrel.GetView()}, ' ') .. ' ' .. "
+                                        "Vantrel.GetScore() .. ' ' .. tostring(ended)"));
+
+    UseWorld();
+    RunState run;
+    run.Start();
+    GlobalInfo::Instance().SetRun(&run);
+    GlobalInfo::Instance().SetViewPosition(Vec2(12, 3400));
+    GlobalInfo::Instance().SetViewHalfSize(Vec2(552.5f, 414.25f));
+    Player& player = *actors.GetPlayer();
+    player.SetPosition(Vec2(-20, 3300));
+    player.Damage(40);
+    EXPECT_EQ("-20 3300 90 0 100 30", Eval("table.concat({Vantrel.GetPlayer()}, ' ')"));
+    EXPECT_EQ("12 3400 552.5 414.25", Eval("table.concat({Vantrel.GetView()}, ' ')"));
+    Run("Vantrel.AddScore(100) Vantrel.AddScore('50') Vantrel.AddScore(-25)");
+    EXPECT_EQ("125", Eval("Vantrel.GetScore()"));
+
+    // A wrong argument is a Lua error naming the function; nothing changes.
+    const std::pair<const char*, const char*> refused[] = {
+        {"Vantrel.AddScore()", "Vantrel.AddScore expects a number (points), got no value"},
+        {"Vantrel.AddScore('lots')", "Vantrel.AddScore expects a number (points), got string"},
+        {"Vantrel.AddScore(1/0)", "Vantrel.AddScore expects a finite number of points"},
+        {"Vantrel.EndGame({})", "Vantrel.EndGame expects a string (message), got table"},
+        {"Vantrel.EndGame()", "Vantrel.EndGame expects a string (message), got no value"},
+    };
+    for (auto [call, message] : refused) {
+        Run(std::string("ok, message = pcall(function() ") + call + " end)");
+        EXPECT_EQ("false", Eval("ok")) << call;
+        EXPECT_TRUE(Has(Eval("message"), message)) << Eval("message");
+    }
+    EXPECT_EQ("125", Eval("Vantrel.GetScore()"));
+    EXPECT_EQ(RunState::Phase::Running, run.GetPhase());
+    EXPECT_EQ(1, Top());
+}
+
+// EndGame from an enemy's script while the Actors pass walks the enemies: the
+// run ends once, the pass goes on to the enemy spawned in it, and the ship's
+// flight ends with it (its hull is gone, so it explodes).
+TEST_F(ScriptManagerTest, EndGameFromInsideTheEnemyPassEndsTheRunOnce)
+{
+    Start("function EnemyLoadScript(path) return 1 end\n"
+          "function EnemyDoUpdate(h, x, y, dt, a, b, c, t)\n"
+          "  Log('update', x, tostring(Vantrel.EndGame('Ship destroyed ' .. x)))\n"
+          "  if x == 1 then Vantrel.SpawnEnemy('grunt', 3, y, 0, 0, 0) end\n"
+          "  return x, y, a, b, c\n"
+          "end\n");
+    UseWorld();
+    GraphicalEffects effects;
+    GlobalInfo::Instance().SetEffects(&effects);
+    RunState run;
+    run.Start();
+    GlobalInfo::Instance().SetRun(&run);
+    LoadEnemyTypes(actors, "grunt\nm.obj\nt.png\ns.lua\n20\n10\n");
+    Run("Vantrel.SpawnEnemy('grunt', 1, 300, 0, 0, 0) Vantrel.SpawnEnemy('grunt', 2, 300, 0, 0, 0)");
+    Player& player = *actors.GetPlayer();
+    player.SetHealth(0);
+    actors.Update(16);  // timers reach 16: the scripts run
+    EXPECT_EQ("update 1 true | update 2 false | update 3 false", TakeLog());
+    EXPECT_EQ("Ship destroyed 1", run.GetMessage());
+    EXPECT_TRUE(player.IsDestroyed());
+    EXPECT_GT(effects.GetEffectCount(), 0u);
+    EXPECT_EQ(3u, actors.GetEnemies().size());
+    EXPECT_EQ(1, Top());
 }
 
 }  // namespace

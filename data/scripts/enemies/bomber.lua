@@ -6,6 +6,7 @@
 --   state 2: milliseconds it stays before leaving (timeline; 8000 when 0)
 --   state 3: milliseconds until the next volley
 local Bomber = {}
+Bomber.points = 1000        -- added to the score when one is destroyed
 
 local ORB, BOLT = 2, 3
 local HOLD = 240             -- distance ahead of the view's centre it holds

@@ -5,6 +5,7 @@
 --   state 2: sideways drift while gliding, -1 to 1 (timeline)
 --   state 3: 0 while gliding, then the dive heading in radians plus 10
 local Dart = {}
+Dart.points = 100        -- added to the score when one is destroyed
 
 local GLIDE_SPEED = 0.22   -- down the screen, units per millisecond
 local DIVE_SPEED = 0.5

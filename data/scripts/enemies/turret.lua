@@ -4,6 +4,7 @@
 --   state 2: shots per volley, fanned around the aim (timeline; 1 when 0)
 --   state 3: milliseconds until the next volley
 local Turret = {}
+Turret.points = 250        -- added to the score when one is destroyed
 
 local ORB = 2
 local FAN = math.rad(9)

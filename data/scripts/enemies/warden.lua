@@ -7,15 +7,20 @@
 --     every few seconds
 --   3 (to the end): wide fans, quick bolts from the wing batteries, and
 --     weavers called in from the top edge
--- It dies in a long chain of explosions.
+-- It dies in a long chain of explosions, and the level is clear a few
+-- seconds later. If it is still flying after FIGHT milliseconds it climbs
+-- away over the top edge and the level is complete without the kill.
 --   state 1: phase (0 before the first hit counts as 1)
 --   state 2: milliseconds until the next escort call
---   state 3: 1 once its arrival has sounded
+--   state 3: 1 once its arrival has sounded, 2 once it has got away
 local Warden = {}
+Warden.points = 10000        -- added to the score when one is destroyed
 
 local MAX_HEALTH = 520       -- must match its health in the enemy-type file
 local HOLD = 250             -- distance ahead of the view's centre it holds
 local ORB, BOLT = 2, 3
+local FIGHT = 36000          -- ms it fights before it gets away
+local CALM = 5000            -- no escorts are called this long before that
 
 local function PhaseFor(health)
     if health > MAX_HEALTH * 2 / 3 then return 1 end
@@ -25,6 +30,16 @@ end
 
 function Warden.Update(x, y, dt, phase, escort, s3, timer)
     if phase < 1 then phase = 1 end
+    if timer > FIGHT then
+        local climb = math.min((timer - FIGHT) * 0.0003, 0.4)
+        x, y = Game.Move(x, y, 0, climb, dt)
+        if s3 < 2 and y - Game.viewY > Game.halfHeight + 40 then
+            s3 = 2
+            -- Whatever it called in has passed by then.
+            Game.EndIn("Level complete", 4000)
+        end
+        return x, y, phase, escort, s3
+    end
     local ahead = y - Game.viewY
     local vy = Game.Clamp((HOLD - ahead) * 0.004, -0.3, 0.2)
     local pace = (phase == 3) and 1700 or 2300
@@ -74,7 +89,7 @@ function Warden.Update(x, y, dt, phase, escort, s3, timer)
         end
     end
 
-    if phase >= 2 then
+    if phase >= 2 and timer < FIGHT - CALM then
         escort = escort - dt
         if escort <= 0 then
             if phase == 2 then
@@ -115,6 +130,7 @@ function Warden.OnDeath(x, y, s1, s2, s3, timer)
     end
     Vantrel.Explode(x, y, 90, 1800)
     Game.Sound("explosion-big.wav", 1.0, x, 0)
+    Game.EndIn("Level clear", 3500)
     return true
 end
 

@@ -5,6 +5,7 @@
 --   state 2: direction of the first swing, 1 towards +x (screen left) or -1
 --   state 3: milliseconds until the next orb
 local Weaver = {}
+Weaver.points = 150        -- added to the score when one is destroyed
 
 local PERIOD = 2400        -- ms for a full swing
 local DRIFT = 0.24         -- down the screen, units per millisecond
