@@ -18,6 +18,7 @@
 #include "scene/World.h"
 #include "script/ScriptManager.h"
 #include "ui/HUD.h"
+#include "ui/RunScreen.h"
 #include "ui/TextRenderer.h"
 #include <GLFW/glfw3.h>
 
@@ -38,7 +39,9 @@ bool Game::Startup()
     printf("%s\n", kTitle);
 
     System& system = System::Instance();
-    if (!system.OpenWindow(kTitle, kWidth, kHeight, 4, true))
+    // One window per process: a game started where one is open (the GL
+    // tests) draws into it.
+    if (!system.GetWindow() && !system.OpenWindow(kTitle, kWidth, kHeight, 4, true))
         return false;
     const bool graphics = system.InitGraphics();
     // Without a current GL context that has shader objects nothing later can
@@ -72,6 +75,7 @@ bool Game::Startup()
 void Game::MakeScreens()
 {
     hud = std::make_unique<HUD>();
+    runScreen = std::make_unique<RunScreen>();
     bloom = std::make_unique<BloomEffect>(1, 0);
     if (framebufferObjects)
         distort = std::make_unique<DistortEffect>(bloom.get());
@@ -83,6 +87,7 @@ void Game::Restart(bool reload)
     // goes before them; the distort effect uses the bloom effect.
     distort.reset();
     bloom.reset();
+    runScreen.reset();
     hud.reset();
     simulation.TearDown();
     // The new run starts from an empty blackboard, as the first did; the
@@ -106,8 +111,14 @@ void Game::Restart(bool reload)
 void Game::HandleRunInput()
 {
     RunState& run = simulation.GetRun();
-    for (bool focused : Keyboard::TakeFocusChanges())
-        run.OnFocus(focused);
+    // Only where the focus ends up counts: a window being mapped loses and
+    // regains it at once (seen under a bare X server), which is no reason to pause.
+    const std::vector<bool> focus = Keyboard::TakeFocusChanges();
+    for (bool focused : focus)
+        if (focused)
+            run.OnFocus(true);
+    if (!focus.empty() && !focus.back())
+        run.OnFocus(false);
     for (const Keyboard::KeyPress& press : Keyboard::TakePresses())
         run.OnKey(press.key, press.mods);
     switch (run.TakeRestart()) {
@@ -135,6 +146,8 @@ float Game::RunFrame()
         camera->RenderFrame(simulation.GetWorld(), distort.get());
     if (hud)
         hud->Render();
+    if (runScreen)
+        runScreen->Render();
     // Drawing first, then updates: a frame shows the previous frame's state.
     const int steps = simulation.Frame(frameTime, Keyboard::IsHeld(GLFW_KEY_TAB));
     if (sounds) {

@@ -14,6 +14,7 @@
 class BloomEffect;
 class DistortEffect;
 class HUD;
+class RunScreen;
 class PlayerCamera;
 class SoundManager;
 class World;
@@ -55,8 +56,8 @@ public:
     SoundManager* GetSounds() const { return sounds.get(); }
 
 private:
-    // The HUD and the full-screen effects, which look their shaders and
-    // textures up by name when made.
+    // The HUD, the pause and end screen and the full-screen effects, which
+    // look their shaders and textures up by name when made.
     void MakeScreens();
     // Run keys and focus changes since the last frame; a restart asked for.
     void HandleRunInput();
@@ -71,6 +72,7 @@ private:
     // distort effect uses the bloom effect, so it is declared after it and
     // goes first.
     std::unique_ptr<HUD> hud;
+    std::unique_ptr<RunScreen> runScreen;
     std::unique_ptr<BloomEffect> bloom;
     std::unique_ptr<DistortEffect> distort;
 };

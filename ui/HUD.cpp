@@ -1,10 +1,13 @@
 #include "ui/HUD.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "core/GlobalInfo.h"
+#include "core/RunState.h"
 #include "core/System.h"
 #include "game/Player.h"
+#include "game/Weapon.h"
 #include "render/ScreenDraw.h"
 #include "render/Texture.h"
 #include "render/TextureManager.h"
@@ -30,15 +33,28 @@ int HUD::MeterLength(float value, float maximum)
     return static_cast<int>(length);
 }
 
+std::string HUD::ScoreText(double score)
+{
+    // The run keeps its score within +-1e15, so it fits a long long exactly.
+    char text[32];
+    snprintf(text, sizeof text, "%lld", std::isfinite(score) ? std::llround(score) : 0LL);
+    return text;
+}
+
 void HUD::Draw()
 {
-    TextRenderer::Instance().Print(5, 5, "Vantrel 0.2", 0, 0);
+    TextRenderer& text = TextRenderer::Instance();
+    text.Print(5, 5, "Vantrel 0.2", 0, 0);
+    if (const RunState* run = GlobalInfo::Instance().GetRun())
+        text.Print(635, 5, ("Score " + ScoreText(run->GetScore())).c_str(), 0, 2);
     DrawPanel(446, 410, 187, 60, 0);
 
     int shieldLength = 0, healthLength = 0;
     if (const Player* player = GlobalInfo::Instance().GetPlayer()) {
         shieldLength = MeterLength(player->GetShield(), player->GetMaxShield());
         healthLength = MeterLength(player->GetHealth(), player->GetMaxHealth());
+        if (const Weapon* weapon = player->GetPrimaryWeapon())
+            text.Print(438, 440, ("Weapon " + std::to_string(weapon->GetLevel())).c_str(), 1, 2);
     }
 
     ScreenDraw::Colour(0.0f, 0.0f, 0.0f);

@@ -1,7 +1,10 @@
-// The screen shown during play: the title at the top left and, at the bottom
-// right, a panel with the shield meter over the hit-point meter, read from
-// the player (through GlobalInfo) on every draw. Keeps no state.
+// The screen shown during play: the title at the top left, the run's score
+// at the top right and, at the bottom right, a panel with the shield meter
+// over the hit-point meter and the weapon level beside it, read from the
+// player and the run (through GlobalInfo) on every draw. Keeps no state.
 #pragma once
+
+#include <string>
 
 #include "ui/GUI.h"
 
@@ -22,6 +25,9 @@ public:
     // is held to +-kMaxMeterLength so it never overflows the integer maths.
     static constexpr int kMaxMeterLength = 1 << 20;
     static int MeterLength(float value, float maximum);
+
+    // A score as the screens show it: rounded to a whole number.
+    static std::string ScoreText(double score);
 
 private:
     Texture* metersTexture = nullptr;

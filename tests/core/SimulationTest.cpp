@@ -5,9 +5,14 @@
 #include <cmath>
 #include <cstring>
 
+#include <GLFW/glfw3.h>
+
 #include "core/LevelCheck.h"
 #include "core/Problems.h"
 #include "core/Simulation.h"
+#include "game/Actors.h"
+#include "game/Bullets.h"
+#include "game/Player.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
 #include "tests/game/GameplayFixture.h"
@@ -104,6 +109,59 @@ TEST_F(SimulationTest, TwoWorldsInARowEachPlayAndLeaveNothingBehind)
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ("", errors);
     EXPECT_TRUE(Problems::List().empty()) << Problems::List()[0].message;
+}
+
+TEST_F(SimulationTest, FramesAreBoundedFastForwardedAndStillWhilePausedOrEnded)
+{
+    Start(kPlayScript);
+    const std::string level = WriteLevel(kTypes);
+    // What a frame may change: the ship, the view, the scripts' clock, the enemies and shots.
+    auto WorldState = [this](Simulation& simulation, SimulationTest&) {
+        const Actors& actors = *simulation.GetWorld()->GetActors();
+        const Player& player = *actors.GetPlayer();
+        return Join(player.GetPosition(), player.GetVelocity(), simulation.GetCamera()->GetScroll(),
+                    actors.GetEnemies().size(), simulation.GetWorld()->GetBullets()->GetPlayerBullets().size(),
+                    Eval("elapsed"));
+    };
+    held = {GLFW_KEY_UP, GLFW_KEY_LEFT};
+    std::string states[2];
+    for (int i = 0; i < 2; ++i) {  // a 500 ms hitch moves everything as a 100 ms frame does
+        Run("elapsed, nextId = 0, 1000");
+        Simulation simulation;
+        CaptureStdout([&] { simulation.Build(level); });
+        EXPECT_EQ(1, simulation.Frame(i == 0 ? 500.0f : 100.0f));
+        states[i] = WorldState(simulation, *this);
+    }
+    EXPECT_EQ(states[1], states[0]);
+
+    Simulation simulation;
+    CaptureStdout([&] { simulation.Build(level); });
+    RunState& run = simulation.GetRun();
+    simulation.Frame(16);
+    run.SetPaused(true);
+    const std::string paused = WorldState(simulation, *this);
+    for (float frame : {16.0f, 2000.0f, 16.0f})
+        EXPECT_EQ(0, simulation.Frame(frame, true));
+    EXPECT_EQ(paused, WorldState(simulation, *this));
+    run.SetPaused(false);
+    const float before = std::stof(Eval("elapsed"));
+    const float scroll = simulation.GetCamera()->GetScroll();
+    EXPECT_EQ(1, simulation.Frame(16));
+    EXPECT_FLOAT_EQ(16, std::stof(Eval("elapsed")) - before) << "the first step after a pause is the frame's";
+    EXPECT_EQ(4, simulation.Frame(16, true));
+    EXPECT_FLOAT_EQ(scroll + 5 * 16 / 5.0f, simulation.GetCamera()->GetScroll());
+
+    // The world runs on for two seconds of steps after the end, then holds,
+    // even in the middle of a fast-forwarded frame.
+    run.EndGame("Ship destroyed");
+    int steps = 0;
+    for (int frame = 0; frame < 100; ++frame)
+        steps += simulation.Frame(100, true);
+    EXPECT_EQ(int(RunState::kEndingTime / 100), steps);
+    EXPECT_EQ(RunState::Phase::Ended, run.GetPhase());
+    const std::string ended = WorldState(simulation, *this);
+    EXPECT_EQ(0, simulation.Frame(16));
+    EXPECT_EQ(ended, WorldState(simulation, *this));
 }
 
 TEST_F(SimulationTest, TheCheckNamesEachMistakeWithItsFileAndLine)
