@@ -121,6 +121,8 @@ void Game::HandleRunInput()
         run.OnFocus(false);
     for (const Keyboard::KeyPress& press : Keyboard::TakePresses())
         run.OnKey(press.key, press.mods);
+    if (controls.Read().start)
+        run.OnStartButton();
     switch (run.TakeRestart()) {
     case RunState::Restart::NewRun:
         Restart(false);

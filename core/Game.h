@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "core/Controls.h"
 #include "core/Simulation.h"
 
 class BloomEffect;
@@ -59,11 +60,14 @@ private:
     // The HUD, the pause and end screen and the full-screen effects, which
     // look their shaders and textures up by name when made.
     void MakeScreens();
-    // Run keys and focus changes since the last frame; a restart asked for.
+    // Run keys, the gamepad's Start and focus changes since the last frame;
+    // a restart asked for.
     void HandleRunInput();
 
     bool framebufferObjects = false;
     bool muteKeyHeld = false;
+    // The game's own reader, for the gamepad's Start button (the ship keeps another).
+    Controls controls;
     // Outlives the world: scripts may play sounds until the world is gone.
     std::unique_ptr<SoundManager> sounds;
     Simulation simulation;

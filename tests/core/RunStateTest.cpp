@@ -33,27 +33,12 @@ float Play(RunState& run, int frames, float frameTime, bool fastForward = false)
     return simulated;
 }
 
-TEST(RunState, StepsAreBoundedAndStopWhilePausedOrEnded)
+// Frames themselves are tested through Simulation::Frame; here the odd clocks.
+TEST(RunState, StepTimeIsCappedAndNeverNegative)
 {
     const std::pair<float, float> times[] = {{16, 16}, {100, 100}, {500, 100}, {-3, 0}, {NAN, 0}};
     for (auto [frame, step] : times)
         EXPECT_EQ(step, RunState::StepTime(frame)) << frame;
-
-    RunState run;
-    run.Start();
-    EXPECT_EQ(1, run.StepCount(false));
-    EXPECT_EQ(4, run.StepCount(true));
-    run.SetPaused(true);
-    EXPECT_EQ(0, run.StepCount(true));
-    run.SetPaused(false);
-    run.EndGame("Ship destroyed");
-    EXPECT_EQ(4, run.StepCount(true));  // the world runs on while the run ends
-    Play(run, 1, 2000);
-    Play(run, 1, 2000);
-    EXPECT_EQ(RunState::Phase::Ending, run.GetPhase());  // 200 ms of steps, not 4 s of frames
-    EXPECT_NEAR(1800, Play(run, 100, 16, true), 64);     // the rest, fast-forwarded
-    EXPECT_EQ(RunState::Phase::Ended, run.GetPhase());
-    EXPECT_EQ(0, run.StepCount(false));
 }
 
 TEST(RunState, KeysAndFocusPauseAndRestart)

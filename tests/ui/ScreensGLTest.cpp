@@ -11,14 +11,17 @@
 #include <gtest/gtest.h>
 
 #include "core/GlobalInfo.h"
+#include "core/RunState.h"
 #include "core/System.h"
 #include "game/Player.h"
+#include "game/Weapon.h"
 #include "render/GL.h"
 #include "render/TextureManager.h"
 #include "scene/World.h"
 #include "tests/support/GLTestUtil.h"
 #include "tests/support/TestFiles.h"
 #include "ui/HUD.h"
+#include "ui/RunScreen.h"
 #include "ui/Shop.h"
 #include "ui/TextRenderer.h"
 
@@ -242,6 +245,76 @@ TEST_F(ScreensGLTest, APanelHasItsColourAndTheShopItsLabels)
     // The ten strip cells are identical.
     for (int dx : {2, 6, 10})
         EXPECT_TRUE(Near(At(96 + dx, 430), At(96 + 9 * 13 + dx, 430), 1)) << dx;
+}
+
+// Where the window is brighter than `threshold` within a GUI rectangle.
+Box BrightBox(int left, int top, int right, int bottom, int threshold)
+{
+    Box box;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (Brightness(At(x, y)) > threshold) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+    return box;
+}
+
+TEST_F(ScreensGLTest, RunScreenShadesThePictureAndCentresItsLinesAndTheHUDShowsScoreAndLevel)
+{
+    RunState run;
+    run.Start();
+    GlobalInfo::Instance().SetRun(&run);
+    RunScreen screen;
+    // (state, shade of a white picture, rows and half-widths of the centred lines)
+    struct Case {
+        const char* what;
+        int shade;
+        std::vector<std::pair<int, int>> lines;
+    };
+    const Case cases[] = {
+        {"playing", 255, {}},
+        {"paused", int(255 * (1 - RunScreen::kPausedShade)), {{220, 3 * 16}, {260, 17 * 8}}},
+        {"ended", int(255 * (1 - RunScreen::kEndedShade)), {{190, 11 * 8}, {230, 11 * 8}, {290, 25 * 8}}},
+    };
+    for (const Case& c : cases) {
+        if (std::string(c.what) == "paused")
+            run.SetPaused(true);
+        if (std::string(c.what) == "ended") {
+            run.SetPaused(false);
+            run.AddScore(43549.6);
+            run.EndGame("Level clear");
+            run.AfterStep(RunState::kEndingTime);  // "Score 43550" is 11 glyphs too
+        }
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        screen.Render();
+        EXPECT_TRUE(Near(At(5, 470), Rgba{uint8_t(c.shade), uint8_t(c.shade), uint8_t(c.shade), 255}, 3))
+            << c.what;
+        for (auto [row, half] : c.lines) {
+            const Box text = BrightBox(0, row - 12, 640, row + 12, 3 * c.shade + 60);
+            // Glyph cells are 16 wide; their ink starts a few pixels in.
+            EXPECT_TRUE(text.left >= 320 - half && text.left < 320 - half + 8 && text.right <= 320 + half &&
+                        text.right > 320 + half - 8 && std::abs(text.left + text.right - 640) <= 4)
+                << c.what << " row " << row << ": " << text.left << ".." << text.right;
+        }
+    }
+
+    std::unique_ptr<World> world;
+    CaptureStdout([&] { world = std::make_unique<World>(); });
+    GlobalInfo::Instance().GetPlayer()->GetPrimaryWeapon()->SetLevel(7);
+    ClearBlack();
+    HUD().Render();
+    // "Score 43550" ends at the top right edge; "Weapon 7" ends beside the panel.
+    const Box score = BrightBox(320, 0, 640, 40, 60), level = BrightBox(200, 420, 446, 460, 60);
+    EXPECT_TRUE(score.left >= 635 - 11 * 16 && score.left < 635 - 11 * 16 + 8 && score.right < 635 &&
+                score.right > 627)
+        << score.left << ".." << score.right;
+    EXPECT_TRUE(level.left >= 438 - 8 * 16 && level.left < 438 - 8 * 16 + 8 && level.right < 438 && level.right > 430)
+        << level.left << ".." << level.right;
+    GlobalInfo::Instance().SetRun(nullptr);
 }
 
 }  // namespace
