@@ -1,5 +1,7 @@
 #include "audio/SoundManager.h"
 
+#include "core/Problems.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -108,8 +110,11 @@ SoundManager::~SoundManager()
 
 void SoundManager::ReportOnce(const std::string& message)
 {
-    if (reported.insert(message).second)
-        printf("%s\n", message.c_str());
+    if (!reported.insert(message).second)
+        return;
+    printf("%s\n", message.c_str());
+    // vantrel-check lists it with the other files that did not load.
+    Problems::Report(Problems::Kind::Load, message.substr(message.find_first_not_of(' ')));
 }
 
 void SoundManager::LoadDirectory(const std::string& dir)
@@ -210,8 +215,12 @@ void SoundManager::Update()
 
 void SoundManager::PlayMusic(const std::string& name)
 {
-    if (!context)
+    if (!context) {
+        // Nothing plays, but a headless check still hears of a missing track.
+        if (!music.count(name))
+            ReportOnce("Missing music " + directory + name);
         return;
+    }
     stream.reset();
     auto next = std::make_unique<MusicStream>(directory + name);
     if (!next->IsOpen()) {

@@ -57,9 +57,25 @@ bool Game::Startup()
     Loading::LoadResources(true);
     // Before the world: its scripts may play sounds from their first line.
     sounds = std::make_unique<SoundManager>();
-    sounds->LoadDirectory("data/sounds/");
-    GlobalInfo::Instance().SetSounds(sounds.get());
-    printf("\n");
+    Loading::LoadSounds(*sounds);
+    // The sound follows the run: a pause holds music and effects where they
+    // are, a new run silences what the old one left playing.
+    simulation.GetRun().SetListener([this](RunState::Event event) {
+        switch (event) {
+        case RunState::Event::Paused:
+            sounds->Pause();
+            break;
+        case RunState::Event::Resumed:
+            sounds->Resume();
+            break;
+        case RunState::Event::Started:
+            sounds->StopAll();
+            sounds->Resume();  // a restart from the pause screen is not paused
+            break;
+        default:
+            break;
+        }
+    });
     simulation.Build();
     printf("\n");
 

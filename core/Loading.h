@@ -4,6 +4,7 @@
 #pragma once
 
 class Simulation;
+class SoundManager;
 
 namespace Loading {
 
@@ -12,9 +13,13 @@ namespace Loading {
 // are only read and split and PNGs only decoded.
 void LoadResources(bool gl);
 
-// Start-up without a window: the banner, the resources as above and the
-// world with its level, then the closing blank line. False when the level
-// did not load fully.
-bool StartWithoutWindow(Simulation& simulation, bool gl);
+// Every sound of "data/sounds/" into `sounds`, registered in GlobalInfo
+// (where it must stay until the world is gone), then a blank line.
+void LoadSounds(SoundManager& sounds);
+
+// Start-up without a window: the banner, the resources as above, the sounds
+// when given one (vantrel-check's opens no device) and the world with its
+// level, then the closing blank line. False when the level did not load fully.
+bool StartWithoutWindow(Simulation& simulation, bool gl, SoundManager* sounds = nullptr);
 
 }  // namespace Loading

@@ -47,6 +47,21 @@ Game = {
 }
 
 local pendingEnd, pendingAt
+local lastHealth, lastShield
+
+-- The sound each way of ending a run plays, once, as it ends.
+local endSounds = {
+    ["Ship destroyed"] = "ship-destroyed.wav",
+    ["Level clear"] = "level-clear.wav",
+    ["Level complete"] = "level-clear.wav",
+}
+
+local function EndWith(message)
+    if Vantrel.EndGame(message) and endSounds[message] then
+        Vantrel.StopMusic()
+        Vantrel.PlaySound(endSounds[message], 1.0)
+    end
+end
 
 -- Ends the run with `message` after `delay` milliseconds of play, unless it
 -- has ended by then; the first request stands.
@@ -203,12 +218,22 @@ function Update(playerX, playerY, dt)
     Game.viewX, Game.viewY, Game.halfWidth, Game.halfHeight = Vantrel.GetView()
     Game.time = Game.time + dt
 
-    local _, _, health = Vantrel.GetPlayer()
+    local _, _, health, shield = Vantrel.GetPlayer()
+    if health then
+        -- A drop since the last frame is a hit: the hull's sound wins over
+        -- the shield's. Contact drains every frame, hence the gaps.
+        if lastHealth and health < lastHealth then
+            Game.Sound("hull-hit.wav", 0.8, playerX, 250)
+        elseif lastShield and shield < lastShield then
+            Game.Sound("shield-hit.wav", 0.6, playerX, 200)
+        end
+        lastHealth, lastShield = health, shield
+    end
     if health and health <= 0 then
-        Vantrel.EndGame("Ship destroyed")
+        EndWith("Ship destroyed")
     elseif pendingEnd and Game.time >= pendingAt then
-        Vantrel.EndGame(pendingEnd)
+        EndWith(pendingEnd)
     elseif Game.time >= Game.lastMoment then
-        Vantrel.EndGame("Level complete")
+        EndWith("Level complete")
     end
 end

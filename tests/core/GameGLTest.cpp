@@ -3,7 +3,8 @@
 // down and build them again with the start-up's console lines, and leave
 // nothing of the old run reachable. Under the sanitizer build a pointer kept
 // into an old world, texture or shader is a use after free, and anything a
-// restart forgets to free is a leak at exit.
+// restart forgets to free is a leak at exit. The gamepad's Start pauses as P
+// does, and a pause holds the sound that a restart then silences.
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -16,6 +17,7 @@
 #include "core/Game.h"
 #include "core/Gamepad.h"
 #include "core/GlobalInfo.h"
+#include "audio/SoundManager.h"
 #include "core/Keyboard.h"
 #include "game/Actors.h"
 #include "game/Player.h"
@@ -43,7 +45,10 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
 {
     const fs::path previous = fs::current_path();
     fs::current_path(VANTREL_SOURCE_DIR);  // the game reads data/ from here
-    setenv("ALSOFT_CONF", VANTREL_SOURCE_DIR "/tests/core/no-audio.conf", 1);
+    // The sound library's file-writing output: a real mixer without a sound card.
+    TempDir dir;
+    setenv("ALSOFT_CONF",
+           dir.Write("openal.conf", "[general]\ndrivers=wave\n[wave]\nfile=" + dir.Path() + "out.wav\n").c_str(), 1);
     std::set<int> held;
     Keyboard::SetSource([&held](int key) { return held.count(key) > 0; });
     Keyboard::TakePresses();
@@ -56,15 +61,23 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
     const std::string world = startup.substr(startup.find("Loading level...\n"));
     game.RunFrame();
 
-    // Paused frames step nothing.
+    // Paused frames step nothing, and hold the guns' sounds where they are.
+    ASSERT_TRUE(game.GetSounds()->HasDevice());
+    for (int frame = 0; frame < 60 && game.GetSounds()->PlayingEffects().empty(); ++frame)
+        game.RunFrame();
+    ASSERT_FALSE(game.GetSounds()->PlayingEffects().empty()) << "the guns fire from the start";
     Keyboard::Press('P');
     const Vec2 at = GlobalInfo::Instance().GetPlayer()->GetPosition();
-    for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(0.0f, game.RunFrame());
+    EXPECT_TRUE(game.GetSounds()->PlayingEffects().empty());
+    for (int i = 0; i < 2; ++i)
         EXPECT_EQ(0.0f, game.RunFrame());
     const Vec2 still = GlobalInfo::Instance().GetPlayer()->GetPosition();
     EXPECT_TRUE(at.x == still.x && at.y == still.y);
+    // Held, not stopped: a voice that would have ended by now plays on.
     Keyboard::Press(GLFW_KEY_PAUSE);
     EXPECT_GT(game.RunFrame(), 0.0f);
+    EXPECT_FALSE(game.GetSounds()->PlayingEffects().empty()) << "they play on";
 
     // The gamepad's Start pauses and resumes like P, once per press.
     GamepadState pad;
@@ -119,6 +132,15 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
         for (int frame = 0; frame < 3; ++frame)
             EXPECT_GT(game.RunFrame(), 0.0f) << round;
     }
+    // A restart silences what the old run left playing, even from the pause screen.
+    Keyboard::Press('P');
+    game.RunFrame();
+    CaptureStdout([&] { game.Restart(false); });
+    EXPECT_TRUE(game.GetSounds()->PlayingEffects().empty());
+    EXPECT_FALSE(game.GetRun().IsPaused());
+    for (int frame = 0; frame < 60 && game.GetSounds()->PlayingEffects().empty(); ++frame)
+        game.RunFrame();
+    EXPECT_FALSE(game.GetSounds()->PlayingEffects().empty()) << "the new run is heard";
 
     game.Teardown();
     Keyboard::SetSource({});
