@@ -217,7 +217,7 @@ void SoundManager::PlayMusic(const std::string& name)
 {
     if (!context) {
         // Nothing plays, but a headless check still hears of a missing track.
-        if (!music.count(name))
+        if (!music.count(name) && !effects.count(name))
             ReportOnce("Missing music " + directory + name);
         return;
     }
