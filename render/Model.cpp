@@ -9,6 +9,7 @@
 #include <map>
 #include <utility>
 
+#include "core/Problems.h"
 #include "core/ReadFile.h"
 #include "core/Vec2.h"
 #include "core/Vec3.h"
@@ -172,12 +173,12 @@ Texture* Model::GetTexture(int slot) const
     return nullptr;
 }
 
-void Model::LoadObj(const std::string& path)
+Model::ObjResult Model::LoadObj(const std::string& path)
 {
     std::string text;
     if (!ReadWholeFile(path, text))
-        return;
-    LoadObjText(std::move(text), path);
+        return ObjResult::Unreadable;
+    return LoadObjText(std::move(text), path) ? ObjResult::Loaded : ObjResult::Refused;
 }
 
 void Model::Clear()
@@ -210,7 +211,7 @@ bool Model::LoadObjText(std::string text, const std::string& name)
     FaceForm firstForm = FaceForm::None;
 
     auto refuse = [&](int line, const char* why) {
-        printf("  Refused model %s, line %d: %s\n", name.c_str(), line, why);
+        Problems::Load(2, "Refused model " + name + ", line " + std::to_string(line) + ": " + why);
         Clear();
         return false;
     };

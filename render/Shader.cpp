@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/Problems.h"
 #include "render/GL.h"
 #include "render/ShaderParameters.h"
 
@@ -75,7 +76,7 @@ Shader::Shader(const std::string& path)
 
     std::string vertexSource, fragmentSource;
     if (!ReadSource(path, vertexSource, fragmentSource)) {
-        printf("  Could not load %s\n", path.c_str());
+        Problems::Load(2, "Could not load " + path);
         return;
     }
 

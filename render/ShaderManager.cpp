@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/Problems.h"
 #include "render/Directory.h"
 #include "render/Shader.h"
 
@@ -29,7 +30,7 @@ Shader* ShaderManager::GetShader(const std::string& name)
     }
     // Drawing goes on without the shader; one line tells the modder why.
     if (reportedMissing.insert(name).second)
-        printf("  Missing shader %s\n", name.c_str());
+        Problems::Load(2, "Missing shader " + name);
     return nullptr;
 }
 

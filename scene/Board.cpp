@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/GlobalInfo.h"
+#include "core/Problems.h"
 #include "core/System.h"
 #include "render/GL.h"
 #include "render/ShaderManager.h"
@@ -93,6 +94,7 @@ bool Board::LoadHeightmap(const std::string& path)
     Heightmap heightmap;
     if (!heightmap.Load(path)) {
         printf("  Failed to load heightmap.\n");
+        Problems::Load(2, path, 0, heightmap.GetProblem());
         return false;
     }
     chunks = BuildChunks(heightmap);

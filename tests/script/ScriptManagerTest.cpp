@@ -182,7 +182,7 @@ TEST_F(ScriptManagerTest, SpawnEnemyUsesTheLastSixArguments)
     Run("Vantrel.SpawnEnemy('grunt', 100, 3000, 1.5, 2.5, 500)\n"
         "Vantrel.SpawnEnemy('ignored', 'grunt', 1, 2, 3, 4, 5)\n"
         "Vantrel.SpawnEnemy(42, 7, 8, 0, 0, 0)\n"  // a number names the type by its text
-        "for _, t in ipairs({'nobody', {}, 'grunt\\0x'}) do Vantrel.SpawnEnemy(t, 7, 8, 0, 0, 0) end");
+        "for _, t in ipairs({'nobody', 'grunt\\0x'}) do Vantrel.SpawnEnemy(t, 7, 8, 0, 0, 0) end");
     const auto& enemies = actors.GetEnemies();
     ASSERT_EQ(3u, enemies.size());
     auto describe = [](const Enemy& e) {
