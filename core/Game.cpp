@@ -51,6 +51,8 @@ bool Game::Startup()
     camera = std::make_unique<PlayerCamera>(1000.0f);
     world = std::make_unique<World>();
     world->LoadLevel("data/levels/Level1.txt");
+    // A script stuck in a long call still lets the player close the window.
+    ScriptManager::Instance().SetInterruptCheck([] { return System::Instance().PollClosing(); });
     // Reads the player through GlobalInfo, so only after the world exists.
     camera->StartAtPlayer();
     printf("\n");

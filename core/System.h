@@ -38,6 +38,9 @@ public:
     // Viewport and perspective projection for a framebuffer of this size.
     static void OnResize(int width, int height);
 
+    // Processes window events now and tells whether the window is closing;
+    // lets a long script call notice the close button mid-frame.
+    bool PollClosing();
     // Asks the window to close, as the user's close button does.
     void RequestClose();
 

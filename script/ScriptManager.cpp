@@ -323,10 +323,11 @@ size_t ScriptManager::GetMemoryUsed() const
 int ScriptManager::ProtectedCall(int argumentCount, int resultCount)
 {
     lua_State* L = luaState;
+    // A fresh budget; a thread left stopping at every instruction by an
+    // earlier call goes back to the normal interval at its next instruction.
     if (limits->depth == 0) {
         limits->instructionsLeft = kInstructionBudget;
         limits->untilInterruptCheck = kInterruptInterval;
-        lua_sethook(L, Watchdog, LUA_MASKCOUNT, kHookInterval);
     }
     ++limits->depth;
     const int status = lua_pcall(L, argumentCount, resultCount, 0);
