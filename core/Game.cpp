@@ -15,6 +15,7 @@
 #include "render/TextureManager.h"
 #include "scene/PlayerCamera.h"
 #include "scene/World.h"
+#include "script/ScriptManager.h"
 #include "ui/HUD.h"
 
 namespace {
@@ -56,6 +57,8 @@ bool Game::Startup()
     simulation.Build();
     printf("\n");
 
+    // A script stuck in a long call still lets the player close the window.
+    ScriptManager::Instance().SetInterruptCheck([] { return System::Instance().PollClosing(); });
     hud = std::make_unique<HUD>();
     bloom = std::make_unique<BloomEffect>(1, 0);
     if (framebufferObjects)

@@ -202,7 +202,7 @@ void LevelCheck::Play(Simulation& simulation)
 
 bool LevelCheck::Passed() const
 {
-    return Problems::List().empty();
+    return Problems::Count() == 0;
 }
 
 std::string LevelCheck::SummaryLine() const
@@ -241,9 +241,10 @@ void LevelCheck::PrintReport() const
         else
             printf("  lowest hull %.0f; no enemy killed\n", lowestHull);
     }
+    // Each message already says what it is ("Script error in ...", a file's
+    // path and line for a load problem).
     for (const Problems::Entry& entry : Problems::List()) {
-        printf("  %s %s", entry.kind == Problems::Kind::Load ? "load problem:" : "script error:",
-               entry.message.c_str());
+        printf("  %s", entry.message.c_str());
         if (entry.count > 1)
             printf(" (%d times)", entry.count);
         printf("\n");

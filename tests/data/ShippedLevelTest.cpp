@@ -46,7 +46,7 @@ function EnemyOnDeath(h, ...) deaths[h] = (deaths[h] or 0) + 1 return death(h, .
 TEST(ShippedLevel, PlaysThroughItsBossWithoutAProblem)
 {
     InSourceDirectory here;
-    Problems::Clear();
+    Problems::Reset();
     ScriptManager scripts;  // "data/scripts/main.lua"
     ScriptManager::SetInstanceForTesting(&scripts);
     ASSERT_EQ(0, luaL_dostring(scripts.GetState(), kDeathCount));
@@ -83,7 +83,7 @@ TEST(ShippedLevel, PlaysThroughItsBossWithoutAProblem)
     System::Instance().GetTextureManager()->Clear();
     System::Instance().GetShaderManager()->Clear();
     Assets::SetSource({});
-    Problems::Clear();
+    Problems::Reset();
 }
 
 TEST(ShippedLevel, WeaponsFireFasterAndWiderWithTheirLevel)
