@@ -12,6 +12,7 @@
 #include <sndfile.h>
 
 #include "audio/MusicStream.h"
+#include "core/Problems.h"
 #include "render/Directory.h"
 
 namespace {
@@ -106,10 +107,10 @@ SoundManager::~SoundManager()
     alcCloseDevice(device);
 }
 
-void SoundManager::ReportOnce(const std::string& message)
+void SoundManager::ReportOnce(int indent, const std::string& message)
 {
     if (reported.insert(message).second)
-        printf("%s\n", message.c_str());
+        Problems::Load(indent, message);
 }
 
 void SoundManager::LoadDirectory(const std::string& dir)
@@ -125,7 +126,7 @@ void SoundManager::LoadDirectory(const std::string& dir)
         SF_INFO info = {};
         SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
         if (!file) {
-            ReportOnce("  Could not decode sound " + path + ": " + sf_strerror(nullptr));
+            ReportOnce(2, "Could not decode sound " + path + ": " + sf_strerror(nullptr));
             continue;
         }
         std::vector<short> samples;
@@ -135,7 +136,7 @@ void SoundManager::LoadDirectory(const std::string& dir)
             ok = DecodeMono(file, info, samples);
         sf_close(file);
         if (!ok) {
-            ReportOnce("  Could not decode sound " + path + ": no samples");
+            ReportOnce(2, "Could not decode sound " + path + ": no samples");
             continue;
         }
         if (isMusic) {
@@ -156,7 +157,7 @@ void SoundManager::LoadDirectory(const std::string& dir)
 void SoundManager::PlaySound(const std::string& name, float volume, float pan)
 {
     if (!effects.count(name)) {
-        ReportOnce("Missing sound " + directory + name);
+        ReportOnce(0, "Missing sound " + directory + name);
         return;
     }
     if (!context || paused || !(volume > 0))
@@ -210,12 +211,17 @@ void SoundManager::Update()
 
 void SoundManager::PlayMusic(const std::string& name)
 {
+    // Only what the directory listed: a script's name never leads elsewhere.
+    if (!music.count(name) && !effects.count(name)) {
+        ReportOnce(0, "Missing sound " + directory + name);
+        return;
+    }
     if (!context)
         return;
     stream.reset();
     auto next = std::make_unique<MusicStream>(directory + name);
     if (!next->IsOpen()) {
-        ReportOnce("Could not play music " + directory + name + ": " + next->GetError());
+        ReportOnce(0, "Could not play music " + directory + name + ": " + next->GetError());
         return;
     }
     stream = std::move(next);

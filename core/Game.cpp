@@ -17,6 +17,7 @@
 #include "scene/World.h"
 #include "script/ScriptManager.h"
 #include "ui/HUD.h"
+#include "ui/ProblemNotice.h"
 
 namespace {
 
@@ -60,11 +61,17 @@ bool Game::Startup()
     // A script stuck in a long call still lets the player close the window.
     ScriptManager::Instance().SetInterruptCheck([] { return System::Instance().PollClosing(); });
     hud = std::make_unique<HUD>();
+    notice = std::make_unique<ProblemNotice>();
     bloom = std::make_unique<BloomEffect>(1, 0);
     if (framebufferObjects)
         distort = std::make_unique<DistortEffect>(bloom.get());
     // The GUI updates after the camera, inside the one step.
-    simulation.SetGuiUpdate([this](float dt) { if (hud) hud->Update(dt); });
+    simulation.SetGuiUpdate([this](float dt) {
+        if (hud)
+            hud->Update(dt);
+        if (notice)
+            notice->Update(dt);
+    });
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
     fflush(stdout);
@@ -81,6 +88,8 @@ float Game::RunFrame()
         camera->RenderFrame(simulation.GetWorld(), distort.get());
     if (hud)
         hud->Render();
+    if (notice)
+        notice->Render();
     // Drawing first, then updates: a frame shows the previous frame's state.
     simulation.Step(dt);
     if (sounds) {

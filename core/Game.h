@@ -11,6 +11,7 @@ class BloomEffect;
 class DistortEffect;
 class HUD;
 class PlayerCamera;
+class ProblemNotice;
 class SoundManager;
 class World;
 
@@ -40,6 +41,7 @@ public:
     World* GetWorld() const { return simulation.GetWorld(); }
     Simulation& GetSimulation() { return simulation; }
     HUD* GetHUD() const { return hud.get(); }
+    ProblemNotice* GetProblemNotice() const { return notice.get(); }
     DistortEffect* GetDistortEffect() const { return distort.get(); }
     SoundManager* GetSounds() const { return sounds.get(); }
 
@@ -54,6 +56,7 @@ private:
     // distort effect uses the bloom effect, so it is declared after it and
     // goes first.
     std::unique_ptr<HUD> hud;
+    std::unique_ptr<ProblemNotice> notice;
     std::unique_ptr<BloomEffect> bloom;
     std::unique_ptr<DistortEffect> distort;
 };

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "audio/SoundManager.h"
 #include "core/GlobalInfo.h"
 #include "core/Keyboard.h"
 #include "core/Loading.h"
@@ -286,8 +287,10 @@ int LevelCheck::Main(int argc, char** argv)
     if (display && *display && System::Instance().OpenHiddenWindow(640, 480))
         gl = System::Instance().InitGraphics() || (GLEW_ARB_fragment_shader && GLEW_ARB_vertex_shader);
 
+    // No device: sound names and files are checked, nothing plays.
+    SoundManager sounds(false);
     Simulation simulation;
-    Loading::StartWithoutWindow(simulation, gl);
+    Loading::StartWithoutWindow(simulation, gl, &sounds);
     LevelCheck check(options);
     check.Play(simulation);
     if (savedStdout >= 0) {
@@ -297,5 +300,6 @@ int LevelCheck::Main(int argc, char** argv)
     }
     check.PrintReport();
     simulation.TearDown();
+    GlobalInfo::Instance().SetSounds(nullptr);
     return check.Passed() ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "audio/SoundManager.h"
+#include "core/GlobalInfo.h"
 #include "core/Simulation.h"
 #include "core/System.h"
 #include "render/ShaderManager.h"
@@ -19,10 +21,15 @@ void LoadResources(bool gl)
     printf("\n");
 }
 
-bool StartWithoutWindow(Simulation& simulation, bool gl)
+bool StartWithoutWindow(Simulation& simulation, bool gl, SoundManager* sounds)
 {
     printf("Vantrel 0.2\n");
     LoadResources(gl);
+    if (sounds) {
+        sounds->LoadDirectory("data/sounds/");
+        GlobalInfo::Instance().SetSounds(sounds);
+        printf("\n");
+    }
     const bool loaded = simulation.Build();
     printf("\n");
     fflush(stdout);

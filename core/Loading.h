@@ -4,6 +4,7 @@
 #pragma once
 
 class Simulation;
+class SoundManager;
 
 namespace Loading {
 
@@ -12,9 +13,10 @@ namespace Loading {
 // are only read and split and PNGs only decoded.
 void LoadResources(bool gl);
 
-// Start-up without a window: the banner, the resources as above and the
-// world with its level, then the closing blank line. False when the level
-// did not load fully.
-bool StartWithoutWindow(Simulation& simulation, bool gl);
+// Start-up without a window: the banner, the resources as above, the sounds
+// of "data/sounds/" into `sounds` (when given; it is published for the
+// scripts) and the world with its level, then the closing blank line. False
+// when the level did not load fully.
+bool StartWithoutWindow(Simulation& simulation, bool gl, SoundManager* sounds = nullptr);
 
 }  // namespace Loading

@@ -6,6 +6,10 @@
 //   Vantrel.ShootEnemyPlasma: argument 1 (type) must be a number, got string
 // Numbers accept numeric strings and strings accept numbers, as Lua does.
 //
+// The functions added for sound read from argument 1 on instead, so that
+// their last arguments may be left out (`CheckLeading`); an argument left
+// out or nil is then absent (`Has`).
+//
 // The errors unwind with longjmp: read every argument before any C++ object
 // with a destructor is alive in the calling function's frame.
 //
@@ -26,6 +30,16 @@ public:
         return Check(L, function, names, N);
     }
     static ScriptArguments Check(lua_State* L, const char* function, const char* const* names, int count);
+    template <int N>
+    static ScriptArguments CheckLeading(lua_State* L, const char* function, const char* const (&names)[N],
+                                        int required)
+    {
+        return CheckLeading(L, function, names, N, required);
+    }
+    static ScriptArguments CheckLeading(lua_State* L, const char* function, const char* const* names, int count,
+                                        int required);
+
+    bool Has(int argument) const;
 
     // Argument 1 to N.
     double Number(int argument) const;
@@ -35,15 +49,18 @@ public:
     const char* String(int argument, size_t* length) const;
 
 private:
-    ScriptArguments(lua_State* L, const char* function, const char* const* names, int count)
-        : L(L), function(function), names(names), count(count)
+    ScriptArguments(lua_State* L, const char* function, const char* const* names, int first)
+        : L(L), function(function), names(names), first(first)
     {
     }
-    int Index(int argument) const { return argument - count - 1; }
+    // Stack indices are absolute, so a converted string stays where it was.
+    int Index(int argument) const { return first + argument - 1; }
+    [[noreturn]] static void Missing(lua_State* L, const char* function, const char* const* names, int count,
+                                     int given);
     [[noreturn]] void Refuse(int argument, const char* expected) const;
 
     lua_State* L;
     const char* function;
     const char* const* names;
-    int count;
+    int first;  // stack index of argument 1
 };

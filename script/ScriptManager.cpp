@@ -237,13 +237,13 @@ const float kViewHalfWidth = 550.0f;
 // Vantrel.PlaySound(name, volume [, x]): x pans by the gameplay position.
 int PlaySound(lua_State* L)
 {
-    const char* name = luaL_checkstring(L, 1);
-    const float volume = static_cast<float>(luaL_checknumber(L, 2));
+    static const char* const kNames[] = {"name", "volume", "x"};
+    const ScriptArguments args = ScriptArguments::CheckLeading(L, "PlaySound", kNames, 2);
+    const char* name = args.String(1, nullptr);
+    const float volume = args.Float(2);
     float pan = NAN;
-    if (!lua_isnoneornil(L, 3)) {
-        const float x = static_cast<float>(luaL_checknumber(L, 3));
-        pan = -(x - GlobalInfo::Instance().GetViewPosition().x) / kViewHalfWidth;
-    }
+    if (args.Has(3))
+        pan = -(args.Float(3) - GlobalInfo::Instance().GetViewPosition().x) / kViewHalfWidth;
     if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
         sounds->PlaySound(name, volume, pan);
     return 0;
@@ -251,7 +251,9 @@ int PlaySound(lua_State* L)
 
 int PlayMusic(lua_State* L)
 {
-    const char* name = luaL_checkstring(L, 1);
+    static const char* const kNames[] = {"name"};
+    const ScriptArguments args = ScriptArguments::CheckLeading(L, "PlayMusic", kNames, 1);
+    const char* name = args.String(1, nullptr);
     if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
         sounds->PlayMusic(name);
     return 0;

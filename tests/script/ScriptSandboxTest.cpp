@@ -142,6 +142,10 @@ TEST(ScriptSandbox, MemoryIsBoundedAndGameFunctionsCheckTheirArguments)
         {"Vantrel.SpawnEnemy(nil, 0, 0, 0, 0, 0)", "Vantrel.SpawnEnemy: argument 1 (type) must be a string, got nil"},
         {"Vantrel.Explode(1, 2, {}, 0)", "Vantrel.Explode: argument 3 (size) must be a number, got table"},
         {"Vantrel.ShootPlayerPlasma(0, 1)", "Vantrel.ShootPlayerPlasma expects 6 arguments"},
+        {"Vantrel.PlaySound(nil, 1)", "Vantrel.PlaySound: argument 1 (name) must be a string, got nil"},
+        {"Vantrel.PlaySound('a.wav', 1, {})", "Vantrel.PlaySound: argument 3 (x) must be a number, got table"},
+        {"Vantrel.PlayMusic()", "Vantrel.PlayMusic expects 1 argument (name), got 0"},
+        {"Vantrel.PlaySound('a.wav', '0.5') Vantrel.PlaySound('a.wav', 1, nil, 'extra') Vantrel.StopMusic()", ""},
         {"Vantrel.Explode('1', '2', '3', '0') Vantrel.SpawnEnemy(42, 0, 0, 0, 0, 0)", ""},  // as Lua converts
     };
     for (auto [code, message] : cases)
