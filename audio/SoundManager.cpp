@@ -14,6 +14,7 @@
 #include <sndfile.h>
 
 #include "audio/MusicStream.h"
+#include "core/Problems.h"
 #include "render/Directory.h"
 
 namespace {
@@ -108,13 +109,10 @@ SoundManager::~SoundManager()
     alcCloseDevice(device);
 }
 
-void SoundManager::ReportOnce(const std::string& message)
+void SoundManager::ReportOnce(int indent, const std::string& message)
 {
-    if (!reported.insert(message).second)
-        return;
-    printf("%s\n", message.c_str());
-    // vantrel-check lists it with the other files that did not load.
-    Problems::Report(Problems::Kind::Load, message.substr(message.find_first_not_of(' ')));
+    if (reported.insert(message).second)
+        Problems::Load(indent, message);
 }
 
 void SoundManager::LoadDirectory(const std::string& dir)
@@ -130,7 +128,7 @@ void SoundManager::LoadDirectory(const std::string& dir)
         SF_INFO info = {};
         SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
         if (!file) {
-            ReportOnce("  Could not decode sound " + path + ": " + sf_strerror(nullptr));
+            ReportOnce(2, "Could not decode sound " + path + ": " + sf_strerror(nullptr));
             continue;
         }
         std::vector<short> samples;
@@ -140,7 +138,7 @@ void SoundManager::LoadDirectory(const std::string& dir)
             ok = DecodeMono(file, info, samples);
         sf_close(file);
         if (!ok) {
-            ReportOnce("  Could not decode sound " + path + ": no samples");
+            ReportOnce(2, "Could not decode sound " + path + ": no samples");
             continue;
         }
         if (isMusic) {
@@ -161,7 +159,7 @@ void SoundManager::LoadDirectory(const std::string& dir)
 void SoundManager::PlaySound(const std::string& name, float volume, float pan)
 {
     if (!effects.count(name)) {
-        ReportOnce("Missing sound " + directory + name);
+        ReportOnce(0, "Missing sound " + directory + name);
         return;
     }
     if (!context || paused || !(volume > 0))
@@ -215,16 +213,17 @@ void SoundManager::Update()
 
 void SoundManager::PlayMusic(const std::string& name)
 {
-    if (!context) {
-        // Nothing plays, but a headless check still hears of a missing track.
-        if (!music.count(name) && !effects.count(name))
-            ReportOnce("Missing music " + directory + name);
+    // Only what the directory listed: a script's name never leads elsewhere.
+    if (!music.count(name) && !effects.count(name)) {
+        ReportOnce(0, "Missing sound " + directory + name);
         return;
     }
+    if (!context)
+        return;
     stream.reset();
     auto next = std::make_unique<MusicStream>(directory + name);
     if (!next->IsOpen()) {
-        ReportOnce("Could not play music " + directory + name + ": " + next->GetError());
+        ReportOnce(0, "Could not play music " + directory + name + ": " + next->GetError());
         return;
     }
     stream = std::move(next);

@@ -76,7 +76,8 @@ private:
         float panWeight = 0;
         float panSum = 0;
     };
-    void ReportOnce(const std::string& message);
+    // Through the problem log, each distinct message once.
+    void ReportOnce(int indent, const std::string& message);
     Voice& FreeVoice();
 
     ALCdevice_struct* device = nullptr;

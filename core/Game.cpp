@@ -21,6 +21,7 @@
 #include "ui/RunScreen.h"
 #include "ui/TextRenderer.h"
 #include <GLFW/glfw3.h>
+#include "ui/ProblemNotice.h"
 
 namespace {
 
@@ -79,9 +80,16 @@ bool Game::Startup()
     simulation.Build();
     printf("\n");
 
+    // A script stuck in a long call still lets the player close the window.
+    ScriptManager::Instance().SetInterruptCheck([] { return System::Instance().PollClosing(); });
     MakeScreens();
     // The GUI updates after the camera, inside the one step.
-    simulation.SetGuiUpdate([this](float dt) { if (hud) hud->Update(dt); });
+    simulation.SetGuiUpdate([this](float dt) {
+        if (hud)
+            hud->Update(dt);
+        if (notice)
+            notice->Update(dt);
+    });
     if (!framebufferObjects)
         printf("No FBO support means no bloom or cool shockwave effect :(\n");
     fflush(stdout);
@@ -166,6 +174,8 @@ float Game::RunFrame()
         hud->Render();
     if (runScreen)
         runScreen->Render();
+    if (notice)
+        notice->Render();
     // Drawing first, then updates: a frame shows the previous frame's state.
     const int steps = simulation.Frame(frameTime, Keyboard::IsHeld(GLFW_KEY_TAB));
     if (sounds) {

@@ -17,6 +17,7 @@ class DistortEffect;
 class HUD;
 class RunScreen;
 class PlayerCamera;
+class ProblemNotice;
 class SoundManager;
 class World;
 
@@ -53,6 +54,7 @@ public:
     Simulation& GetSimulation() { return simulation; }
     RunState& GetRun() { return simulation.GetRun(); }
     HUD* GetHUD() const { return hud.get(); }
+    ProblemNotice* GetProblemNotice() const { return notice.get(); }
     DistortEffect* GetDistortEffect() const { return distort.get(); }
     SoundManager* GetSounds() const { return sounds.get(); }
 
@@ -77,6 +79,7 @@ private:
     // goes first.
     std::unique_ptr<HUD> hud;
     std::unique_ptr<RunScreen> runScreen;
+    std::unique_ptr<ProblemNotice> notice;
     std::unique_ptr<BloomEffect> bloom;
     std::unique_ptr<DistortEffect> distort;
 };

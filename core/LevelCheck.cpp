@@ -218,7 +218,7 @@ void LevelCheck::Play(Simulation& simulation)
 
 bool LevelCheck::Passed() const
 {
-    return Problems::List().empty();
+    return Problems::Count() == 0;
 }
 
 std::string LevelCheck::SummaryLine() const
@@ -268,9 +268,10 @@ void LevelCheck::PrintReport() const
         else
             printf("  lowest hull %.0f; no enemy killed\n", lowestHull);
     }
+    // Each message already says what it is ("Script error in ...", a file's
+    // path and line for a load problem).
     for (const Problems::Entry& entry : Problems::List()) {
-        printf("  %s %s", entry.kind == Problems::Kind::Load ? "load problem:" : "script error:",
-               entry.message.c_str());
+        printf("  %s", entry.message.c_str());
         if (entry.count > 1)
             printf(" (%d times)", entry.count);
         printf("\n");
@@ -312,7 +313,7 @@ int LevelCheck::Main(int argc, char** argv)
     if (display && *display && System::Instance().OpenHiddenWindow(640, 480))
         gl = System::Instance().InitGraphics() || (GLEW_ARB_fragment_shader && GLEW_ARB_vertex_shader);
 
-    // The scripts' sounds are loaded and checked, and played nowhere.
+    // No device: sound names and files are checked, nothing plays.
     SoundManager sounds(false);
     Simulation simulation;
     Loading::StartWithoutWindow(simulation, gl, &sounds);

@@ -321,3 +321,11 @@ void System::RequestClose()
     if (window)
         glfwSetWindowShouldClose(window, GLFW_TRUE);
 }
+
+bool System::PollClosing()
+{
+    if (!window)
+        return false;
+    glfwPollEvents();
+    return glfwWindowShouldClose(window);
+}

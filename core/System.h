@@ -72,6 +72,9 @@ public:
     int GetFramebufferWidth() const { return framebufferWidth; }
     int GetFramebufferHeight() const { return framebufferHeight; }
 
+    // Processes window events now and tells whether the window is closing;
+    // lets a long script call notice the close button mid-frame.
+    bool PollClosing();
     // Asks the window to close, as the user's close button does.
     void RequestClose();
 

@@ -1,6 +1,8 @@
 #include "game/Actors.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "core/GlobalInfo.h"
@@ -36,10 +38,19 @@ bool ReadRecordLines(RecordReader& reader, std::string* lines, int count)
     return true;
 }
 
-void ReportIncomplete(const std::string& name)
+void ReportIncomplete(const std::string& name, int line)
 {
-    printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
-    Problems::Report(Problems::Kind::Load, name + ": incomplete record at the end of the file");
+    Problems::Load(4, name, line, "the file ends inside this record; the record is dropped");
+}
+
+void ReportUnopenable(const std::string& path)
+{
+    Problems::Load(2, path, 0, std::string("cannot be opened: ") + strerror(errno));
+}
+
+std::string Quote(const std::string& text)
+{
+    return "\"" + text + "\"";
 }
 
 }  // namespace
@@ -66,7 +77,7 @@ bool Actors::LoadEnemyTypes(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         printf("  Couldn't open EnemyType file.\n");
-        Problems::Report(Problems::Kind::Load, path + ": could not open the enemy-type file");
+        ReportUnopenable(path);
         return false;
     }
     return LoadEnemyTypes(in, path);
@@ -78,21 +89,49 @@ bool Actors::LoadEnemyTypes(std::istream& in, const std::string& name)
     std::string nameLine;
     std::string lines[5];  // model, texture, script, size, health
     while (reader.NextRecordStart(nameLine)) {
+        const int first = reader.LineNumber();
         // The whole record is read before anything is built, so a record cut
         // short by the end of the file loads no model and no script.
         if (!ReadRecordLines(reader, lines, 5)) {
-            ReportIncomplete(name);
+            ReportIncomplete(name, first);
             break;
         }
+        // Every problem of the record is printed before its "Loaded" line,
+        // so the two read together.
+        auto problem = [&](int offset, const std::string& what) { Problems::Load(4, name, first + offset, what); };
         const std::string typeName = RecordReader::FirstWord(nameLine);
-        std::unique_ptr<Model> model = Assets::LoadModel(RecordReader::FirstWord(lines[0]));
+
+        const std::string modelPath = RecordReader::FirstWord(lines[0]);
+        Model::ObjResult loaded = Model::ObjResult::Loaded;
+        std::unique_ptr<Model> model = Assets::LoadModel(modelPath, &loaded);
+        if (loaded == Model::ObjResult::Unreadable)
+            problem(1, "model " + modelPath + " cannot be opened; enemies of type " + typeName + " are invisible");
+        else if (loaded == Model::ObjResult::Refused)
+            problem(1, "model " + modelPath + " was refused (see above); enemies of type " + typeName +
+                           " are invisible");
         model->SetShader(Assets::GetShader("enemy.shdr"));
-        model->SetTexture(Assets::GetTexture(RecordReader::FirstWord(lines[1])), 0);
-        const int handle = ScriptManager::Instance().EnemyLoadScript(RecordReader::FirstWord(lines[2]));
+
+        const std::string textureName = RecordReader::FirstWord(lines[1]);
+        Texture* texture = Assets::FindTexture(textureName);
+        if (!texture)
+            problem(2, "texture " + Quote(textureName) + " is not loaded (it must be a file in data/textures/)");
+        model->SetTexture(texture, 0);
+
+        const std::string scriptPath = RecordReader::FirstWord(lines[2]);
+        const int handle = ScriptManager::Instance().EnemyLoadScript(scriptPath);
+        if (handle == 0)
+            problem(3, "script " + scriptPath + " failed to load (EnemyLoadScript returned the handle 0)");
+
         int size = 0;
         int health = 0;
         RecordReader::ReadInts(lines[3], &size, 1);
         RecordReader::ReadInts(lines[4], &health, 1);
+        static const char* const kSize[] = {"size"};
+        static const char* const kHealth[] = {"health"};
+        if (const std::string why = RecordReader::CheckInts(lines[3], 1, kSize); !why.empty())
+            problem(4, why);
+        if (const std::string why = RecordReader::CheckInts(lines[4], 1, kHealth); !why.empty())
+            problem(5, why);
         enemyTypes.push_back(std::make_unique<EnemyType>(typeName, std::move(model), handle, size, health));
         printf("    Loaded %s\n", typeName.c_str());
     }
@@ -105,7 +144,7 @@ bool Actors::LoadEnemies(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         printf("  Couldn't open Enemy file.\n");
-        Problems::Report(Problems::Kind::Load, path + ": could not open the enemy timeline file");
+        ReportUnopenable(path);
         return false;
     }
     return LoadEnemies(in, path);
@@ -113,20 +152,39 @@ bool Actors::LoadEnemies(const std::string& path)
 
 bool Actors::LoadEnemies(std::istream& in, const std::string& name)
 {
+    static const char* const kPosition[] = {"x", "y"};
+    static const char* const kParameters[] = {"s1", "s2", "delay"};
     RecordReader reader(in);
     int loaded = 0;
     std::string nameLine;
     std::string lines[2];  // position, parameters
+    // After a name that matches no type, the record's number lines are read
+    // as names too; they are part of the one mistake already reported.
+    bool skippingRecord = false;
     while (reader.NextRecordStart(nameLine)) {
+        const int first = reader.LineNumber();
         // A line naming no type is skipped alone; the next line is then read
         // as a candidate name (a line of numbers names no type).
-        EnemyType* type = FindEnemyType(RecordReader::FirstWord(nameLine));
-        if (!type)
+        const std::string typeName = RecordReader::FirstWord(nameLine);
+        EnemyType* type = FindEnemyType(typeName);
+        if (!type) {
+            int number = 0;
+            const bool numbers = RecordReader::ReadInts(typeName, &number, 1) == 1;
+            if (!(skippingRecord && numbers))
+                Problems::Load(4, name, first,
+                               "no enemy type is named " + Quote(typeName) + "; the line is skipped");
+            skippingRecord = true;
             continue;
+        }
+        skippingRecord = false;
         if (!ReadRecordLines(reader, lines, 2)) {
-            ReportIncomplete(name);
+            ReportIncomplete(name, first);
             break;
         }
+        if (const std::string why = RecordReader::CheckInts(lines[0], 2, kPosition); !why.empty())
+            Problems::Load(4, name, first + 1, why);
+        if (const std::string why = RecordReader::CheckInts(lines[1], 3, kParameters); !why.empty())
+            Problems::Load(4, name, first + 2, why);
         int position[2];
         int parameters[3];
         RecordReader::ReadInts(lines[0], position, 2);
@@ -149,10 +207,13 @@ EnemyType* Actors::FindEnemyType(const std::string& name) const
     return nullptr;
 }
 
-void Actors::SpawnEnemy(const std::string& typeName, const Vec2& position, float state1, float state2, float delay)
+bool Actors::SpawnEnemy(const std::string& typeName, const Vec2& position, float state1, float state2, float delay)
 {
-    if (EnemyType* type = FindEnemyType(typeName))
-        enemies.push_back(std::make_unique<Enemy>(type, position, state1, state2, delay));
+    EnemyType* type = FindEnemyType(typeName);
+    if (!type)
+        return false;
+    enemies.push_back(std::make_unique<Enemy>(type, position, state1, state2, delay));
+    return true;
 }
 
 void Actors::HitByBullet(Enemy& enemy, Bullet& bullet)

@@ -44,8 +44,9 @@ public:
 
     // The first type of that exact name, or null.
     EnemyType* FindEnemyType(const std::string& name) const;
-    // Appends an enemy of the named type; a name that matches no type does nothing.
-    void SpawnEnemy(const std::string& typeName, const Vec2& position, float state1, float state2, float delay);
+    // Appends an enemy of the named type; a name that matches no type does
+    // nothing and returns false.
+    bool SpawnEnemy(const std::string& typeName, const Vec2& position, float state1, float state2, float delay);
 
     void Update(float dt) override;
     // The player, then the enemies within 500 of the view. Needs a GL context.

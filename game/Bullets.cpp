@@ -1,6 +1,8 @@
 #include "game/Bullets.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "core/GlobalInfo.h"
@@ -37,7 +39,7 @@ bool Bullets::LoadBulletTypes(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         printf("  Couldn't open BulletType file.\n");
-        Problems::Report(Problems::Kind::Load, path + ": could not open the bullet-type file");
+        Problems::Load(2, path, 0, std::string("cannot be opened: ") + strerror(errno));
         return false;
     }
     return LoadBulletTypes(in, path);
@@ -45,19 +47,26 @@ bool Bullets::LoadBulletTypes(const std::string& path)
 
 bool Bullets::LoadBulletTypes(std::istream& in, const std::string& name)
 {
+    static const char* const kNumbers[] = {"size", "radius"};
     RecordReader reader(in);
     int loaded = 0;
     std::string wordLine;
     std::string numberLine;
     while (reader.NextRecordStart(wordLine)) {
+        const int first = reader.LineNumber();
         if (!reader.NextLine(numberLine)) {
-            printf("    Dropped an incomplete record at the end of %s\n", name.c_str());
-            Problems::Report(Problems::Kind::Load, name + ": incomplete record at the end of the file");
+            Problems::Load(4, name, first, "the file ends inside this record; the record is dropped");
             break;
         }
+        const std::string textureName = RecordReader::FirstWord(wordLine);
+        Texture* texture = Assets::FindTexture(textureName);
+        if (!texture)
+            Problems::Load(4, name, first,
+                           "texture \"" + textureName + "\" is not loaded (it must be a file in data/textures/)");
+        if (const std::string why = RecordReader::CheckInts(numberLine, 2, kNumbers); !why.empty())
+            Problems::Load(4, name, first + 1, why);
         int numbers[2];
         RecordReader::ReadInts(numberLine, numbers, 2);
-        Texture* texture = Assets::GetTexture(RecordReader::FirstWord(wordLine));
         bulletTypes.push_back(std::make_unique<BulletType>(texture, numbers[0], numbers[1]));
         ++loaded;
     }
@@ -68,11 +77,9 @@ bool Bullets::LoadBulletTypes(std::istream& in, const std::string& name)
 bool Bullets::Add(BulletList& list, int type, const Vec2& position, const Vec2& velocity, float strength)
 {
     if (type < 0 || static_cast<size_t>(type) >= bulletTypes.size()) {
-        Problems::Report(Problems::Kind::Script, "a script fired bullet type " + std::to_string(type) +
-                                                     ", which the bullet-type table does not have");
-        if (reportedTypes.insert(type).second)
-            fprintf(stderr, "No bullet type %d (the table has %zu); the shot is ignored\n", type,
-                    bulletTypes.size());
+        // Printed once per type; repeats are only counted.
+        Problems::Script("No bullet type " + std::to_string(type) + " (the table has " +
+                         std::to_string(bulletTypes.size()) + "); the shot is ignored");
         return false;
     }
     list.push_back(std::make_unique<Bullet>(*bulletTypes[type], position, velocity, strength));

@@ -11,7 +11,6 @@
 
 #include <istream>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -58,6 +57,5 @@ private:
     std::vector<std::unique_ptr<BulletType>> bulletTypes;
     BulletList enemyBullets;
     BulletList playerBullets;
-    std::set<int> reportedTypes;
     PlayObserver* observer = nullptr;
 };

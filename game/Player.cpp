@@ -1,10 +1,13 @@
 #include "game/Player.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "core/GlobalInfo.h"
 #include "effects/GraphicalEffects.h"
+#include "core/Problems.h"
 #include "game/Assets.h"
 #include "game/Weapon.h"
 #include "render/GL.h"
@@ -24,6 +27,26 @@ const char* const kWeaponName = "Vulcan Cannon";
 const int kMinLevel = 1;
 const int kMaxLevel = 10;
 
+const char* const kPrimaryScript = "data/scripts/weapons/vulcan-primary.lua";
+const char* const kSecondaryScript = "data/scripts/weapons/vulcan-secondary.lua";
+
+std::unique_ptr<Model> LoadModel(const char* path)
+{
+    Model::ObjResult result = Model::ObjResult::Loaded;
+    std::unique_ptr<Model> model = Assets::LoadModel(path, &result);
+    if (result == Model::ObjResult::Unreadable)
+        Problems::Load(2, path, 0, "cannot be opened: " + std::string(strerror(errno)));
+    return model;
+}
+
+int LoadWeaponScript(ScriptManager& scripts, const char* path)
+{
+    const int handle = scripts.WeaponLoadScript(path);
+    if (handle == 0)
+        Problems::Load(2, path, 0, "failed to load (WeaponLoadScript returned the handle 0)");
+    return handle;
+}
+
 }  // namespace
 
 Player::Player() : Actor(nullptr, kStartPosition, kSize, kHealth)
@@ -32,12 +55,12 @@ Player::Player() : Actor(nullptr, kStartPosition, kSize, kHealth)
     maxHealth = health;
     maxShield = shield;
 
-    shipModel = Assets::LoadModel("data/models/ship.obj");
+    shipModel = LoadModel("data/models/ship.obj");
     shipModel->SetTexture(Assets::GetTexture("ship.png"), 0);
     shipModel->SetShader(Assets::GetShader("player.shdr"));
     model = shipModel.get();
 
-    shieldModel = Assets::LoadModel("data/models/shield.obj");
+    shieldModel = LoadModel("data/models/shield.obj");
     shieldModel->SetShader(Assets::GetShader("shield.shdr"));
     shieldParameters = std::make_unique<ShaderParameters>();
     shieldModel->SetShaderParameters(shieldParameters.get());
@@ -46,10 +69,8 @@ Player::Player() : Actor(nullptr, kStartPosition, kSize, kHealth)
     // The first weapon script is the script host's first use: the interpreter
     // starts and the main script runs here.
     ScriptManager& scripts = ScriptManager::Instance();
-    primaryWeapon = std::make_unique<Weapon>(
-        kWeaponName, scripts.WeaponLoadScript("data/scripts/weapons/vulcan-primary.lua"), 1);
-    secondaryWeapon = std::make_unique<Weapon>(
-        kWeaponName, scripts.WeaponLoadScript("data/scripts/weapons/vulcan-secondary.lua"), 1);
+    primaryWeapon = std::make_unique<Weapon>(kWeaponName, LoadWeaponScript(scripts, kPrimaryScript), 1);
+    secondaryWeapon = std::make_unique<Weapon>(kWeaponName, LoadWeaponScript(scripts, kSecondaryScript), 1);
 }
 
 Player::~Player() = default;

@@ -1,6 +1,7 @@
 #include "game/RecordReader.h"
 
 #include <climits>
+#include <vector>
 
 namespace {
 
@@ -16,6 +17,7 @@ bool RecordReader::NextLine(std::string& line)
     line.clear();
     if (!std::getline(in, line))
         return false;
+    ++lineNumber;
     return true;
 }
 
@@ -71,6 +73,48 @@ int RecordReader::ReadInts(const std::string& line, int* values, int count)
         values[read++] = static_cast<int>(value);
     }
     return read;
+}
+
+std::string RecordReader::CheckInts(const std::string& line, int count, const char* const* names)
+{
+    std::string problem;
+    size_t pos = 0;
+    for (int i = 0; i < count && problem.empty(); ++i) {
+        while (pos < line.size() && IsSpace(line[pos]))
+            ++pos;
+        const size_t start = pos;
+        while (pos < line.size() && !IsSpace(line[pos]))
+            ++pos;
+        const std::string field = line.substr(start, pos - start);
+        if (field.empty()) {
+            problem = std::string(names[i]) + " is missing";
+            break;
+        }
+        size_t digits = (field[0] == '+' || field[0] == '-') ? 1 : 0;
+        const size_t first = digits;
+        while (digits < field.size() && field[digits] >= '0' && field[digits] <= '9')
+            ++digits;
+        const std::string quoted = "\"" + field.substr(0, field.find('\0')) + "\"";
+        if (digits == first) {
+            problem = std::string(names[i]) + " " + quoted + " is not a number";
+        } else if (digits < field.size()) {
+            problem = std::string(names[i]) + " " + quoted + " has characters after its digits";
+        } else {
+            long long value = 0;
+            for (size_t d = first; d < field.size() && value <= INT_MAX; ++d)
+                value = value * 10 + (field[d] - '0');
+            if (field[0] == '-' ? -value < INT_MIN : value > INT_MAX)
+                problem = std::string(names[i]) + " " + quoted + " is out of range";
+        }
+    }
+    if (problem.empty())
+        return problem;
+    std::vector<int> values(static_cast<size_t>(count));
+    ReadInts(line, values.data(), count);
+    problem += count == 1 ? "; it reads as" : "; the line reads as";
+    for (int value : values)
+        problem += " " + std::to_string(value);
+    return problem;
 }
 
 bool RecordReader::IsBlank(const std::string& line)

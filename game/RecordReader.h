@@ -20,6 +20,8 @@ public:
     bool NextRecordStart(std::string& line);
     // The next line, whatever it holds; false at end of file.
     bool NextLine(std::string& line);
+    // The 1-based number of the line read last (0 before the first).
+    int LineNumber() const { return lineNumber; }
 
     // The line's first whitespace-delimited word, cut to 127 characters;
     // empty for a blank line.
@@ -28,9 +30,16 @@ public:
     // the first thing that is not one. Values not read are set to 0; values
     // beyond the int range are held at its ends. Returns how many were read.
     static int ReadInts(const std::string& line, int* values, int count);
+    // What is wrong with the first `count` fields of a line read with
+    // ReadInts, in words, naming the field (`names` holds `count` names):
+    // a field missing, not a number, with characters after its digits, or
+    // out of range; then what the line reads as. Empty when the fields are
+    // whole integers. Fields after the first `count` are not looked at.
+    static std::string CheckInts(const std::string& line, int count, const char* const* names);
     // True when the line holds nothing but whitespace.
     static bool IsBlank(const std::string& line);
 
 private:
     std::istream& in;
+    int lineNumber = 0;
 };

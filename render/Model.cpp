@@ -173,15 +173,12 @@ Texture* Model::GetTexture(int slot) const
     return nullptr;
 }
 
-bool Model::LoadObj(const std::string& path)
+Model::ObjResult Model::LoadObj(const std::string& path)
 {
     std::string text;
-    if (!ReadWholeFile(path, text)) {
-        printf("  Couldn't open model file %s\n", path.c_str());
-        Problems::Report(Problems::Kind::Load, path + ": could not open the model file");
-        return false;
-    }
-    return LoadObjText(std::move(text), path);
+    if (!ReadWholeFile(path, text))
+        return ObjResult::Unreadable;
+    return LoadObjText(std::move(text), path) ? ObjResult::Loaded : ObjResult::Refused;
 }
 
 void Model::Clear()
@@ -214,8 +211,7 @@ bool Model::LoadObjText(std::string text, const std::string& name)
     FaceForm firstForm = FaceForm::None;
 
     auto refuse = [&](int line, const char* why) {
-        printf("  Refused model %s, line %d: %s\n", name.c_str(), line, why);
-        Problems::Report(Problems::Kind::Load, name + ":" + std::to_string(line) + ": model refused: " + why);
+        Problems::Load(2, "Refused model " + name + ", line " + std::to_string(line) + ": " + why);
         Clear();
         return false;
     };

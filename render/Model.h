@@ -23,14 +23,15 @@ public:
     Model() = default;
     ~Model() override = default;
 
-    // Reads an OBJ file and builds every array; false when it did not load.
-    // An unreadable file leaves the model empty with one console line naming
-    // it. A malformed one (an index outside the lists read
-    // so far, a negative index, a `v` line after the first face, faces of
-    // different forms, a face with fewer than three corners of one form, a
-    // number that is not finite) is refused whole with one console line
-    // naming the file and line, and also leaves the model empty.
-    bool LoadObj(const std::string& path);
+    enum class ObjResult { Loaded, Unreadable, Refused };
+    // Reads an OBJ file and builds every array. An unreadable file leaves the
+    // model empty, silently (the caller knows what the file was for and says
+    // so). A malformed one (an index outside the lists read so far, a
+    // negative index, a `v` line after the first face, faces of different
+    // forms, a face with fewer than three corners of one form, a number that
+    // is not finite) is refused whole with one console line naming the file
+    // and line, and also leaves the model empty.
+    ObjResult LoadObj(const std::string& path);
     // The same over file contents already in memory; `name` is used in the
     // refusal line. Returns false when the text is refused. No GL needed.
     bool LoadObjText(std::string text, const std::string& name);

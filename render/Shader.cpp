@@ -76,10 +76,8 @@ Shader::Shader(const std::string& path, bool compile)
         return;
     }
     std::string vertexSource, fragmentSource;
-    if (!ReadSource(path, vertexSource, fragmentSource)) {
-        printf("  Could not load %s\n", path.c_str());
-        Problems::Report(Problems::Kind::Load, path + ": could not open the shader file");
-    }
+    if (!ReadSource(path, vertexSource, fragmentSource))
+        Problems::Load(2, "Could not load " + path);
 }
 
 Shader::Shader(const std::string& path)
@@ -89,8 +87,7 @@ Shader::Shader(const std::string& path)
 
     std::string vertexSource, fragmentSource;
     if (!ReadSource(path, vertexSource, fragmentSource)) {
-        printf("  Could not load %s\n", path.c_str());
-        Problems::Report(Problems::Kind::Load, path + ": could not open the shader file");
+        Problems::Load(2, "Could not load " + path);
         return;
     }
 
@@ -120,10 +117,8 @@ Shader::Shader(const std::string& path)
         log += part;
     }
     printf("  %s : GLSL Info: %s\n", path.c_str(), log.c_str());
-    GLint linked = 0;
-    glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &linked);
     if (!linked)
-        Problems::Report(Problems::Kind::Load, path + ": the shader does not compile or link: " + log);
+        Problems::Load(2, path, 0, "the shader does not compile or link (the GLSL Info line above says why)");
 }
 
 void Shader::Bind() const

@@ -30,10 +30,7 @@ Shader* ShaderManager::GetShader(const std::string& name)
     }
     // Drawing goes on without the shader; one line tells the modder why.
     if (reportedMissing.insert(name).second)
-    {
-        printf("  Missing shader %s\n", name.c_str());
-        Problems::Report(Problems::Kind::Load, "no shader named " + name + " was loaded");
-    }
+        Problems::Load(2, "Missing shader " + name);
     return nullptr;
 }
 

@@ -28,7 +28,7 @@ GLenum FormatFor(int channels)
 
 Texture::Texture(unsigned int id_, int width_, int height_) : id(id_), width(width_), height(height_) {}
 
-int Texture::Decode(const std::string& path, TextureImage& image)
+int Texture::Decode(const std::string& path, TextureImage& image, std::string* why)
 {
     image = TextureImage();
     png_image png;
@@ -37,13 +37,18 @@ int Texture::Decode(const std::string& path, TextureImage& image)
     if (result != PNG_OK) {
         if (png.stream)
             png_close_path(&png);
+        if (why)
+            *why = png_result_text(result, &png);
         return result;
     }
     std::vector<uint8_t> decoded(PngOutputSize(&png));
     result = png_decode(&png, decoded.data());
     png_close_path(&png);
-    if (result != PNG_OK)
+    if (result != PNG_OK) {
+        if (why)
+            *why = png_result_text(result);
         return result;
+    }
 
     const int channels = png.bytesPerPixel / (png.depth / 8);
     const int sampleBytes = png.depth / 8;  // 16-bit samples keep their high byte
@@ -87,11 +92,11 @@ TextureImage Texture::Placeholder()
 Texture::Texture(const std::string& path, bool upload)
 {
     TextureImage image;
-    int result = Decode(path, image);
+    std::string why;
+    int result = Decode(path, image, &why);
     if (result != PNG_OK) {
-        printf("  Could not decode %s (PNG error %d), using a placeholder\n", path.c_str(), result);
-        Problems::Report(Problems::Kind::Load, path + ": not a PNG this game reads (PNG error " +
-                                                   std::to_string(result) + ")");
+        Problems::Load(2, "Could not decode " + path + " (PNG error " + std::to_string(result) + ": " + why +
+                              "), using a placeholder");
         image = Placeholder();
     }
     if (!upload) {

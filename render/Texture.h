@@ -35,8 +35,9 @@ public:
     int GetHeight() const { return height; }
 
     // Decodes a PNG file into upload-ready pixels. Returns the reader's result
-    // code (0 on success); on failure `image` is left empty. No GL needed.
-    static int Decode(const std::string& path, TextureImage& image);
+    // code (0 on success); on failure `image` is left empty and `why`, when
+    // given, says what is wrong in words. No GL needed.
+    static int Decode(const std::string& path, TextureImage& image, std::string* why = nullptr);
     // The visible stand-in for an image that cannot be decoded.
     static TextureImage Placeholder();
 

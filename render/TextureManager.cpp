@@ -32,15 +32,19 @@ void TextureManager::LoadDirectory(const std::string& directory, bool gl)
 
 Texture* TextureManager::GetTexture(const std::string& name)
 {
+    if (Texture* texture = FindTexture(name))
+        return texture;
+    // Drawing goes on without the texture; one line tells the modder why.
+    if (reportedMissing.insert(name).second)
+        Problems::Load(2, "Missing texture " + name);
+    return nullptr;
+}
+
+Texture* TextureManager::FindTexture(const std::string& name) const
+{
     for (const Entry& entry : textures) {
         if (entry.name == name)
             return entry.texture.get();
-    }
-    // Drawing goes on without the texture; one line tells the modder why.
-    if (reportedMissing.insert(name).second)
-    {
-        printf("  Missing texture %s\n", name.c_str());
-        Problems::Report(Problems::Kind::Load, "no texture named " + name + " was loaded");
     }
     return nullptr;
 }

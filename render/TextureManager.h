@@ -25,6 +25,9 @@ public:
     void LoadDirectory(const std::string& directory, bool gl = true);
     // Null when no texture of that name was loaded; says so once per name.
     Texture* GetTexture(const std::string& name);
+    // The same lookup without a word: for loaders that name the file and line
+    // the texture came from themselves.
+    Texture* FindTexture(const std::string& name) const;
     // For tests and tools: files a texture made elsewhere (a GL texture
     // wrapped in Texture(id, w, h)) under `name`, as if it had been loaded;
     // it is released with the others. Null is ignored; an earlier entry of

@@ -7,6 +7,7 @@
 
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
+#include "core/System.h"
 #include "game/Assets.h"
 #include "render/GL.h"
 #include "render/ShaderManager.h"
@@ -92,7 +93,7 @@ bool Board::LoadHeightmap(const std::string& path)
     Heightmap heightmap;
     if (!heightmap.Load(path)) {
         printf("  Failed to load heightmap.\n");
-        Problems::Report(Problems::Kind::Load, path + ": could not load the heightmap");
+        Problems::Load(2, path, 0, heightmap.GetProblem());
         return false;
     }
     chunks = BuildChunks(heightmap);

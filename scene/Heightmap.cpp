@@ -1,5 +1,6 @@
 #include "scene/Heightmap.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -17,8 +18,10 @@ const int kCorners[6][2] = {{0, 0}, {1, 0}, {0, 1}, {0, 1}, {1, 0}, {1, 1}};
 bool Heightmap::Load(const std::string& path)
 {
     FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
+    if (!file) {
+        problem = std::string("cannot be opened: ") + strerror(errno);
         return false;
+    }
     std::vector<uint8_t> bytes;
     uint8_t buffer[65536];
     size_t got;
@@ -32,16 +35,25 @@ bool Heightmap::Decode(const uint8_t* bytes, size_t size)
 {
     width = height = 0;
     pixels.clear();
-    if (size < kHeaderSize || memcmp(bytes, kHeader, sizeof kHeader) != 0)
+    problem.clear();
+    if (size < kHeaderSize || memcmp(bytes, kHeader, sizeof kHeader) != 0) {
+        problem = "is not an uncompressed 8-bit greyscale TGA image (type 3, no colour map, no identification field)";
         return false;
+    }
     const int w = bytes[12] | (bytes[13] << 8);
     const int h = bytes[14] | (bytes[15] << 8);
     const int bitsPerPixel = bytes[16];
-    if (w < 1 || h < 1 || bitsPerPixel != 8)
+    if (w < 1 || h < 1 || bitsPerPixel != 8) {
+        problem = "has a size of " + std::to_string(w) + " x " + std::to_string(h) + " at " +
+                  std::to_string(bitsPerPixel) + " bits per pixel; it needs at least 1 x 1 at 8";
         return false;
+    }
     const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
-    if (size - kHeaderSize < count)
+    if (size - kHeaderSize < count) {
+        problem = "ends after " + std::to_string(size - kHeaderSize) + " of its " + std::to_string(count) +
+                  " pixels";
         return false;
+    }
     width = w;
     height = h;
     pixels.assign(bytes + kHeaderSize, bytes + kHeaderSize + count);

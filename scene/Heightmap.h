@@ -24,6 +24,8 @@ public:
 
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
+    // Why the last Load or Decode failed, in words; empty after a success.
+    const std::string& GetProblem() const { return problem; }
     uint8_t Pixel(int x, int z) const { return pixels[static_cast<size_t>(z) * width + x]; }
 
     // Vertex z * W + x at ((x - W / 2) * 23, pixel * 2.3, z * 23); normals are
@@ -35,4 +37,5 @@ private:
     int width = 0;
     int height = 0;
     std::vector<uint8_t> pixels;
+    std::string problem;
 };

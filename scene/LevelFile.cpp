@@ -46,6 +46,8 @@ std::string FirstWord(const std::string& line)
 
 bool LevelFile::Parse(const std::string& text, const std::string& name, LevelFile& level, std::string& error)
 {
+    std::string& warning = level.warning;
+    warning.clear();
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
@@ -70,6 +72,19 @@ bool LevelFile::Parse(const std::string& text, const std::string& name, LevelFil
         error = "level file " + name + " line " + std::to_string(at + 1) +
                 ": expected the level width and length as two integers";
         return false;
+    }
+    // The two numbers are used as read, but a field that runs on past its
+    // digits ("43999x") is most likely a typing mistake worth a line.
+    if (*p != '\0' && !IsSpace(*p)) {
+        const char* end = p;
+        while (*end != '\0' && !IsSpace(*end))
+            ++end;
+        const char* start = p;
+        while (start > sizeLine.c_str() && !IsSpace(start[-1]))
+            --start;
+        warning = "level file " + name + " line " + std::to_string(at + 1) + ": length \"" +
+                  std::string(start, end) + "\" has characters after its digits; it reads as " +
+                  std::to_string(level.length);
     }
 
     struct PathLine {

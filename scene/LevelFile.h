@@ -21,4 +21,7 @@ public:
     std::string enemiesPath;
     std::string bulletTypesPath;
     std::string heightmapPath;
+    // A problem that does not stop the load (the numbers are used as read),
+    // in the same words as `error`; empty when there is none.
+    std::string warning;
 };

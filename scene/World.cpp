@@ -1,6 +1,8 @@
 #include "scene/World.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
@@ -56,7 +58,7 @@ bool World::LoadLevel(const std::string& path)
     std::string text;
     if (!ReadWholeFile(path, text)) {
         printf("Couldn't open level file.\n");
-        Problems::Report(Problems::Kind::Load, path + ": could not open the level file");
+        Problems::Load(2, path, 0, std::string("cannot be opened: ") + strerror(errno));
         return false;
     }
     // An empty file is a level with nothing in it.
@@ -66,10 +68,11 @@ bool World::LoadLevel(const std::string& path)
     LevelFile level;
     std::string error;
     if (!LevelFile::Parse(text, path, level, error)) {
-        printf("  Bad %s\n", error.c_str());
-        Problems::Report(Problems::Kind::Load, error);
+        Problems::Load(2, "Bad " + error);
         return false;
     }
+    if (!level.warning.empty())
+        Problems::Load(2, "Bad " + level.warning);
     GlobalInfo::Instance().SetLevelSize(level.width, level.length);
     if (!actors->LoadEnemyTypes(level.enemyTypesPath))
         return false;

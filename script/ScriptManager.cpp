@@ -3,25 +3,121 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include <lua.hpp>
 
 #include "audio/SoundManager.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
-#include "core/RunState.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Actors.h"
 #include "game/Bullets.h"
 #include "game/Player.h"
 #include "game/Weapon.h"
+#include "core/RunState.h"
+#include "script/ScriptArguments.h"
+#include "script/ScriptSandbox.h"
+
+// What one interpreter may use, and what it has used: the allocator's and
+// the watchdog's shared state, reached from both through the allocator's
+// user pointer (so coroutines, which have their own lua_State, find it too).
+struct ScriptManager::Limits {
+    ScriptManager* owner = nullptr;
+    size_t memoryUsed = 0;
+    long long instructionsLeft = 0;
+    long long untilInterruptCheck = 0;
+    std::function<bool()> interruptCheck;
+    bool interrupted = false;
+    int depth = 0;  // calls into Lua in progress; a nested one keeps the outer budget
+};
 
 namespace {
 
 ScriptManager* testInstance = nullptr;
 
-// Distinct error messages reported before the rest are only counted.
-const size_t kMaxReportedErrors = 100;
+// About a quarter of a second of plain script code (measured here: 0.23 s
+// for an empty loop, up to 0.5 s for loops calling math functions),
+// counted in VM instructions so that where a script is stopped does not
+// depend on the machine or its load.
+const long long kInstructionBudget = 30'000'000;
+// The watchdog looks at the budget every this many instructions.
+const int kHookInterval = 1000;
+// How often (in instructions) a long call asks whether the game is closing.
+const long long kInterruptInterval = 2'000'000;
+// The whole interpreter's memory; beyond it allocations fail and the script
+// gets a "not enough memory" error.
+const size_t kMemoryLimit = size_t(256) << 20;
+
+ScriptManager::Limits* LimitsOf(lua_State* L)
+{
+    void* limits = nullptr;
+    lua_getallocf(L, &limits);
+    return static_cast<ScriptManager::Limits*>(limits);
+}
+
+void* Allocate(void* user, void* block, size_t oldSize, size_t newSize)
+{
+    auto* limits = static_cast<ScriptManager::Limits*>(user);
+    if (newSize == 0) {
+        free(block);
+        limits->memoryUsed -= oldSize;
+        return nullptr;
+    }
+    // Shrinking must never fail; growing past the bound does.
+    if (newSize > oldSize && limits->memoryUsed - oldSize + newSize > kMemoryLimit)
+        return nullptr;
+    void* grown = realloc(block, newSize);
+    if (!grown)
+        return nullptr;
+    limits->memoryUsed = limits->memoryUsed - oldSize + newSize;
+    return grown;
+}
+
+int Panic(lua_State* L)
+{
+    fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", lua_tostring(L, -1));
+    return 0;
+}
+
+// Counts instructions for the current call. Once the budget is spent every
+// further instruction of the thread raises, so a script that catches the
+// error with pcall cannot loop on: the error reaches the game's own call.
+void Watchdog(lua_State* L, lua_Debug*)
+{
+    ScriptManager::Limits* limits = LimitsOf(L);
+    // Only the game's own calls are watched; tools and tests that call the
+    // interpreter directly run unbounded.
+    if (limits->depth == 0)
+        return;
+    const int interval = lua_gethookcount(L);
+    limits->instructionsLeft -= interval;
+    if (limits->interruptCheck && !limits->interrupted) {
+        limits->untilInterruptCheck -= interval;
+        if (limits->untilInterruptCheck <= 0) {
+            limits->untilInterruptCheck = kInterruptInterval;
+            if (limits->interruptCheck()) {
+                limits->interrupted = true;
+                limits->instructionsLeft = 0;
+            }
+        }
+    }
+    if (limits->instructionsLeft > 0) {
+        if (interval != kHookInterval)  // a thread stopped by an earlier call
+            lua_sethook(L, Watchdog, LUA_MASKCOUNT, kHookInterval);
+        return;
+    }
+    lua_sethook(L, Watchdog, LUA_MASKCOUNT, 1);
+    lua_Debug where;
+    if (limits->interrupted)
+        lua_pushstring(L, "stopped: the game is closing");
+    else if (lua_getstack(L, 0, &where) && lua_getinfo(L, "Sl", &where) && where.currentline > 0)
+        lua_pushfstring(L, "script ran too long (endless loop?) at %s:%d", where.short_src, where.currentline);
+    else
+        lua_pushstring(L, "script ran too long (endless loop?)");
+    lua_error(L);
+}
+
 
 // Reads a script result as a handle: the number rounded to the nearest
 // integer (halves to even); anything that is not a number, or does not fit,
@@ -50,16 +146,6 @@ int CallGlobal(lua_State* L)
     return lua_gettop(L);
 }
 
-// A script function that finds fewer arguments than it reads raises an error
-// instead of reading slots that belong to its caller. Extra leading arguments
-// are ignored: the last `count` values are the arguments.
-void CheckArguments(lua_State* L, const char* name, int count, const char* expected)
-{
-    const int given = lua_gettop(L);
-    if (given < count)
-        luaL_error(L, "Vantrel.%s expects %d arguments (%s), got %d", name, count, expected, given);
-}
-
 // Bullet type numbers are truncated toward zero; values that do not fit an
 // int become -1, which names no type.
 int ToBulletType(double value)
@@ -70,15 +156,17 @@ int ToBulletType(double value)
     return static_cast<int>(truncated);
 }
 
+const char* const kShotArguments[] = {"type", "x", "y", "velocityX", "velocityY", "strength"};
+
 int Shoot(lua_State* L, const char* name, bool player)
 {
-    CheckArguments(L, name, 6, "type, x, y, velocityX, velocityY, strength");
-    const int type = ToBulletType(lua_tonumber(L, -6));
-    const float x = ToFloat(L, -5);
-    const float y = ToFloat(L, -4);
-    const float vx = ToFloat(L, -3);
-    const float vy = ToFloat(L, -2);
-    const float strength = ToFloat(L, -1);
+    const ScriptArguments args = ScriptArguments::Check(L, name, kShotArguments);
+    const int type = ToBulletType(args.Number(1));
+    const float x = args.Float(2);
+    const float y = args.Float(3);
+    const float vx = args.Float(4);
+    const float vy = args.Float(5);
+    const float strength = args.Float(6);
     lua_settop(L, -7);
     if (Bullets* bullets = GlobalInfo::Instance().GetBullets()) {
         if (player)
@@ -101,11 +189,12 @@ int ShootPlayerPlasma(lua_State* L)
 
 int Explode(lua_State* L)
 {
-    CheckArguments(L, "Explode", 4, "x, y, size, delay");
-    const float x = ToFloat(L, -4);
-    const float y = ToFloat(L, -3);
-    const float size = ToFloat(L, -2);
-    const float delay = ToFloat(L, -1);
+    static const char* const kNames[] = {"x", "y", "size", "delay"};
+    const ScriptArguments args = ScriptArguments::Check(L, "Explode", kNames);
+    const float x = args.Float(1);
+    const float y = args.Float(2);
+    const float size = args.Float(3);
+    const float delay = args.Float(4);
     if (GraphicalEffects* effects = GlobalInfo::Instance().GetEffects())
         effects->AddExplosion(size, Vec2(x, y), delay);
     lua_settop(L, -5);
@@ -113,27 +202,32 @@ int Explode(lua_State* L)
 }
 
 // Kept apart from the Lua function so that no C++ object is alive in a frame
-// where a Lua error could unwind.
-void SpawnEnemyInGame(const char* name, size_t length, const Vec2& position, float state1, float state2,
-                      float delay)
+// where a Lua error could unwind. A name that matches no type spawns
+// nothing, as always, but says so once per name.
+void SpawnEnemyInGame(ScriptManager* owner, const char* where, const char* name, size_t length,
+                      const Vec2& position, float state1, float state2, float delay)
 {
-    if (Actors* actors = GlobalInfo::Instance().GetActors())
-        actors->SpawnEnemy(std::string(name, length), position, state1, state2, delay);
+    Actors* actors = GlobalInfo::Instance().GetActors();
+    const std::string typeName(name, length);
+    if (actors && !actors->SpawnEnemy(typeName, position, state1, state2, delay) && owner)
+        owner->Report("Vantrel.SpawnEnemy",
+                      std::string(where) + "no enemy type is named \"" + typeName + "\"; nothing is spawned");
 }
 
 int SpawnEnemy(lua_State* L)
 {
-    CheckArguments(L, "SpawnEnemy", 6, "type, x, y, state1, state2, delay");
+    static const char* const kNames[] = {"type", "x", "y", "state1", "state2", "delay"};
+    const ScriptArguments args = ScriptArguments::Check(L, "SpawnEnemy", kNames);
     size_t length = 0;
-    const char* name = lua_tolstring(L, -6, &length);  // a number becomes its text
-    const float x = ToFloat(L, -5);
-    const float y = ToFloat(L, -4);
-    const float state1 = ToFloat(L, -3);
-    const float state2 = ToFloat(L, -2);
-    const float delay = ToFloat(L, -1);
-    if (name)
-        SpawnEnemyInGame(name, length, Vec2(x, y), state1, state2, delay);
-    lua_settop(L, -7);
+    const char* name = args.String(1, &length);  // a number becomes its text
+    const float x = args.Float(2);
+    const float y = args.Float(3);
+    const float state1 = args.Float(4);
+    const float state2 = args.Float(5);
+    const float delay = args.Float(6);
+    luaL_where(L, 1);
+    SpawnEnemyInGame(LimitsOf(L)->owner, lua_tostring(L, -1), name, length, Vec2(x, y), state1, state2, delay);
+    lua_settop(L, -8);
     return 0;
 }
 
@@ -145,13 +239,14 @@ const float kViewHalfWidth = 550.0f;
 // Vantrel.PlaySound(name, volume [, x]): x pans by the gameplay position.
 int PlaySound(lua_State* L)
 {
-    const char* name = luaL_checkstring(L, 1);
-    const float volume = static_cast<float>(luaL_checknumber(L, 2));
+    static const char* const kNames[] = {"name", "volume", "x"};
+    const ScriptArguments args = ScriptArguments::CheckLeading(L, "PlaySound", kNames, 2);
+    const char* name = args.String(1, nullptr);
+    const float volume = args.Float(2);
     float pan = NAN;
-    if (!lua_isnoneornil(L, 3)) {
-        const float x = static_cast<float>(luaL_checknumber(L, 3));
+    if (args.Has(3)) {
         const float half = GlobalInfo::Instance().GetViewHalfSize().x;
-        pan = -(x - GlobalInfo::Instance().GetViewPosition().x) / (half > 0 ? half : kViewHalfWidth);
+        pan = -(args.Float(3) - GlobalInfo::Instance().GetViewPosition().x) / (half > 0 ? half : kViewHalfWidth);
     }
     if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
         sounds->PlaySound(name, volume, pan);
@@ -160,7 +255,9 @@ int PlaySound(lua_State* L)
 
 int PlayMusic(lua_State* L)
 {
-    const char* name = luaL_checkstring(L, 1);
+    static const char* const kNames[] = {"name"};
+    const ScriptArguments args = ScriptArguments::CheckLeading(L, "PlayMusic", kNames, 1);
+    const char* name = args.String(1, nullptr);
     if (SoundManager* sounds = GlobalInfo::Instance().GetSounds())
         sounds->PlayMusic(name);
     return 0;
@@ -173,8 +270,8 @@ int StopMusic(lua_State*)
     return 0;
 }
 
-// The functions about the run take their arguments from position 1 on;
-// extra arguments are ignored.
+// The functions about the run, like the sound functions, read their
+// arguments from the first on.
 
 // x, y, health, shield, maxHealth, maxShield; nothing when there is no player.
 int GetPlayer(lua_State* L)
@@ -203,11 +300,11 @@ int GetView(lua_State* L)
 
 int AddScore(lua_State* L)
 {
-    if (!lua_isnumber(L, 1))
-        return luaL_error(L, "Vantrel.AddScore expects a number (points), got %s", luaL_typename(L, 1));
-    const double points = lua_tonumber(L, 1);
+    static const char* const kNames[] = {"points"};
+    const ScriptArguments args = ScriptArguments::CheckLeading(L, "AddScore", kNames, 1);
+    const double points = args.Number(1);
     if (!std::isfinite(points))
-        return luaL_error(L, "Vantrel.AddScore expects a finite number of points, got %f", points);
+        return luaL_error(L, "Vantrel.AddScore: argument 1 (points) must be a finite number, got %f", points);
     if (RunState* run = GlobalInfo::Instance().GetRun())
         run->AddScore(points);
     return 0;
@@ -235,10 +332,10 @@ bool EndGameInGame(const char* message, size_t length)
 // Returns true when this call ended the run, false when it had already ended.
 int EndGame(lua_State* L)
 {
-    if (!lua_isstring(L, 1))
-        return luaL_error(L, "Vantrel.EndGame expects a string (message), got %s", luaL_typename(L, 1));
+    static const char* const kNames[] = {"message"};
+    const ScriptArguments args = ScriptArguments::CheckLeading(L, "EndGame", kNames, 1);
     size_t length = 0;
-    const char* message = lua_tolstring(L, 1, &length);
+    const char* message = args.String(1, &length);
     lua_pushboolean(L, EndGameInGame(message, length));
     return 1;
 }
@@ -276,8 +373,10 @@ void ScriptManager::SetInstanceForTesting(ScriptManager* manager)
     testInstance = manager;
 }
 
-ScriptManager::ScriptManager(const std::string& mainScriptPath_) : mainScriptPath(mainScriptPath_)
+ScriptManager::ScriptManager(const std::string& mainScriptPath_, const std::string& dataDirectory_)
+    : mainScriptPath(mainScriptPath_), dataDirectory(dataDirectory_), limits(std::make_unique<Limits>())
 {
+    limits->owner = this;
     Open();
 }
 
@@ -288,19 +387,24 @@ void ScriptManager::Reopen()
     luaState = nullptr;
     callerRef = 0;
     errorCount = 0;
-    reported.clear();
+    limits->memoryUsed = 0;
+    limits->depth = 0;
     Open();
 }
 
 void ScriptManager::Open()
 {
-    luaState = luaL_newstate();
+    // Our own allocator instead of luaL_newstate's, to bound the memory.
+    luaState = lua_newstate(Allocate, limits.get());
     if (!luaState) {
         fprintf(stderr, "Could not create the script interpreter.\n");
         return;
     }
     lua_State* L = luaState;
-    luaL_openlibs(L);
+    lua_atpanic(L, Panic);
+    // Installed before any script runs, so every coroutine inherits it.
+    lua_sethook(L, Watchdog, LUA_MASKCOUNT, kHookInterval);
+    ScriptSandbox::Open(L, dataDirectory);
     luaL_register(L, "Vantrel", kGameFunctions);  // the table stays on the stack
 
     // The registry metatable: no game object carries it, scripts may look it up.
@@ -318,13 +422,13 @@ void ScriptManager::Open()
     callerRef = luaL_ref(L, LUA_REGISTRYINDEX);
 
     const int top = lua_gettop(L);
-    int status = luaL_loadfile(L, mainScriptPath.c_str());
+    int status = ScriptSandbox::LoadSourceFile(L, mainScriptPath.c_str());
     if (status == 0)
-        status = lua_pcall(L, 0, 0, 0);
+        status = ProtectedCall(0, 0);
     if (status != 0) {
         // Without the main script every entry point is missing; say why once.
         const char* message = lua_tostring(L, -1);
-        Report(("main script " + mainScriptPath).c_str(), message ? message : "(no message)");
+        Report("main script " + mainScriptPath, message ? message : "(no message)");
     }
     lua_settop(L, top);
 }
@@ -335,20 +439,44 @@ ScriptManager::~ScriptManager()
         lua_close(luaState);
 }
 
-void ScriptManager::Report(const char* where, const char* message)
+void ScriptManager::SetInterruptCheck(std::function<bool()> check)
+{
+    limits->interruptCheck = std::move(check);
+}
+
+bool ScriptManager::IsInterrupted() const
+{
+    return limits->interrupted;
+}
+
+size_t ScriptManager::GetMemoryUsed() const
+{
+    return limits->memoryUsed;
+}
+
+int ScriptManager::ProtectedCall(int argumentCount, int resultCount)
+{
+    lua_State* L = luaState;
+    // A fresh budget; a thread left stopping at every instruction by an
+    // earlier call goes back to the normal interval at its next instruction.
+    if (limits->depth == 0) {
+        limits->instructionsLeft = kInstructionBudget;
+        limits->untilInterruptCheck = kInterruptInterval;
+    }
+    ++limits->depth;
+    const int status = lua_pcall(L, argumentCount, resultCount, 0);
+    --limits->depth;
+    // A script that ran out of memory leaves its garbage; free it now.
+    if (status == LUA_ERRMEM)
+        lua_gc(L, LUA_GCCOLLECT, 0);
+    return status;
+}
+
+void ScriptManager::Report(const std::string& where, const std::string& message)
 {
     ++errorCount;
-    Problems::Report(Problems::Kind::Script, std::string(where) + ": " + message);
-    if (reported.size() > kMaxReportedErrors)
-        return;
-    if (reported.size() == kMaxReportedErrors) {
-        reported.insert(std::string());
-        fprintf(stderr, "Script errors: %zu distinct messages reported, further ones are not shown\n",
-                kMaxReportedErrors);
-        return;
-    }
-    if (reported.insert(std::string(where) + '\n' + message).second)
-        fprintf(stderr, "Script error in %s: %s\n", where, message);
+    // Problems prints each distinct message once and counts the repeats.
+    Problems::Script("Script error in " + where + ": " + message);
 }
 
 bool ScriptManager::Begin(int argumentCount)
@@ -366,14 +494,19 @@ bool ScriptManager::Begin(int argumentCount)
 bool ScriptManager::Call(const char* name, int argumentCount, int resultCount, int top)
 {
     lua_State* L = luaState;
+    // Once the game is closing, no script runs again.
+    if (limits->interrupted) {
+        lua_settop(L, top);
+        return false;
+    }
     lua_pushstring(L, name);
     lua_insert(L, -(argumentCount + 1));
-    if (lua_pcall(L, argumentCount + 1, resultCount, 0) == 0)
+    if (ProtectedCall(argumentCount + 1, resultCount) == 0)
         return true;
     const char* message = lua_tostring(L, -1);
     std::string text = message ? message : std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
     lua_settop(L, top);
-    Report(name, text.c_str());
+    Report(name, text);
     return false;
 }
 

@@ -1,11 +1,11 @@
 // The one Lua 5.1 interpreter of the process and the interface between game
 // and scripts.
 //
-// Construction opens the interpreter, registers the `Vantrel` table (the
-// game functions scripts may call: the four that spawn, fire and explode, and
-// GetPlayer, GetView, AddScore, GetScore and EndGame for the run) and runs the
-// main script once; that script defines the seven global entry points the
-// game calls. Every call looks its
+// Construction opens the interpreter, registers the `Vantrel` table (the game
+// functions scripts may call: the four that spawn, fire and explode, the sound
+// functions, and GetPlayer, GetView, AddScore, GetScore and EndGame for the
+// run) and runs the main script once; that script
+// defines the seven global entry points the game calls. Every call looks its
 // entry point up by name in the globals, so scripts may redefine them at any
 // time. Scripts hold no game pointers: weapons and enemy types are known to
 // them by the handle their load function returned, and every per-object
@@ -16,11 +16,19 @@
 // stderr, once per distinct message and entry point. The two load calls return
 // the handle 0 when they fail.
 //
+// Scripts run in a sandbox (ScriptSandbox) instead of with every standard
+// library. Each call from the game into Lua (the main chunk included) may run
+// a fixed number of VM instructions, about a quarter of a second; a call
+// that runs longer fails with "script ran too long (endless loop?)". The
+// interpreter's memory is bounded through its allocator; an allocation past
+// the bound fails the call with "not enough memory".
+//
 // Single-threaded: only the main loop's thread uses the interpreter. Scripts
 // re-enter the game (spawning enemies, firing) from inside any call.
 #pragma once
 
-#include <set>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "core/Vec2.h"
@@ -37,13 +45,15 @@ public:
     // The caller keeps ownership.
     static void SetInstanceForTesting(ScriptManager* manager);
 
-    explicit ScriptManager(const std::string& mainScriptPath = "data/scripts/main.lua");
+    // Scripts may read files under `dataDirectory` and load code from its
+    // "scripts/" subdirectory only.
+    explicit ScriptManager(const std::string& mainScriptPath = "data/scripts/main.lua",
+                           const std::string& dataDirectory = "data/");
     virtual ~ScriptManager();
 
     // Closes the interpreter and opens a fresh one that runs the main script
-    // again, as construction does: nothing a script kept survives, and
-    // errors already reported are reported again. Never from inside a call
-    // into a script.
+    // again, as construction does: nothing a script kept survives. The
+    // interrupt check stays. Never from inside a call into a script.
     void Reopen();
     ScriptManager(const ScriptManager&) = delete;
     ScriptManager& operator=(const ScriptManager&) = delete;
@@ -70,6 +80,18 @@ public:
     lua_State* GetState() const { return luaState; }
     // Number of failed calls so far (reported or not).
     int GetErrorCount() const { return errorCount; }
+    // Reports a script error through Problems, once per distinct pair of
+    // place and message (and no more than a hundred distinct ones).
+    void Report(const std::string& where, const std::string& message);
+
+    // Asked now and then while a call runs long; when it answers true (the
+    // window was closed) the running call stops and no script runs again.
+    void SetInterruptCheck(std::function<bool()> check);
+    bool IsInterrupted() const;
+    // Bytes the interpreter has allocated.
+    size_t GetMemoryUsed() const;
+
+    struct Limits;
 
 private:
     // Pushes the entry point's caller and leaves room for the arguments; the
@@ -80,13 +102,16 @@ private:
     // Begin. On success `resultCount` results are on the stack above `top`;
     // on failure the stack is back at `top` and the message reported.
     bool Call(const char* name, int argumentCount, int resultCount, int top);
-    void Open();
     int LoadScript(const char* name, const std::string& path);
-    void Report(const char* where, const char* message);
+    // A new interpreter with the sandbox, the game's table and the main script.
+    void Open();
+    // lua_pcall under the watchdog; returns its status.
+    int ProtectedCall(int argumentCount, int resultCount);
 
     std::string mainScriptPath;
+    std::string dataDirectory;
+    std::unique_ptr<Limits> limits;
     lua_State* luaState = nullptr;
     int callerRef = 0;
     int errorCount = 0;
-    std::set<std::string> reported;
 };

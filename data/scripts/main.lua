@@ -147,8 +147,9 @@ end
 local scripts = {}
 
 -- Runs a script file that returns a table of functions; its index is the
--- handle. An error here stops the game with the message (the game calls the
--- load entry points unprotected), which is what a modder wants to see.
+-- handle. An error here is reported by the game as a script error of the
+-- load entry point, the load returns the handle 0, and the enemy-type loader
+-- names the type's file and line; the game goes on without that script.
 local function LoadScript(path)
     local chunk, message = loadfile(path)
     if not chunk then error(message, 0) end

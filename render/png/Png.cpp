@@ -638,3 +638,32 @@ size_t PngReadMemory(void* buffer, size_t size, size_t count, void* stream)
     memory->position += (items < count) ? available : items * size;
     return items;
 }
+
+const char* png_result_text(int code, const png_image* image)
+{
+    switch (code) {
+    case PNG_DONE:
+    case PNG_OK: return "no error";
+    case PNG_FILE_ERROR: return "the file cannot be read or is cut short";
+    case PNG_HEADER_ERROR: return "not a PNG file";
+    case PNG_EOF_ERROR: return "the file ends inside the PNG header";
+    case PNG_CRC_ERROR: return "the file is damaged (a chunk's checksum or length is wrong)";
+    case PNG_MEMORY_ERROR: return "out of memory";
+    case PNG_ZLIB_ERROR: return "the image data is damaged or incomplete";
+    case PNG_FILTER_ERROR: return "the image data is damaged (unknown row filter)";
+    case PNG_WRONG_ARGUMENTS: return "nothing to read from";
+    case PNG_NOT_SUPPORTED:
+        if (!image)
+            return "a kind of PNG this game does not read: save as 8-bit RGB or RGBA";
+        if (image->colorType == 3)
+            return "palette images are not supported: save as RGB or RGBA";
+        if (Channels(image->colorType) == 0)
+            return "unknown colour type: save as RGB or RGBA";
+        if (image->depth != 8 && image->depth != 16)
+            return "fewer than 8 bits per sample are not supported: save as 8-bit RGB or RGBA";
+        if (image->interlaceMethod != 0)
+            return "interlaced images are not supported: save without interlacing";
+        return "the image is empty or too large (at most 16384 pixels on a side)";
+    default: return "unknown error";
+    }
+}

@@ -74,6 +74,10 @@ int png_open(png_image* image, png_read_function readFunction, void* stream);
 int png_decode(png_image* image, uint8_t* output);
 int png_close_path(png_image* image);
 
+// What a result code means, in words a modder can act on. For
+// PNG_NOT_SUPPORTED, pass the opened record to learn which limit it broke.
+const char* png_result_text(int code, const png_image* image = nullptr);
+
 // Bytes needed for the decoded image of an opened record; 0 when its header
 // was refused.
 size_t PngOutputSize(const png_image* image);

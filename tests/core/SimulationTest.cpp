@@ -79,7 +79,7 @@ TEST_F(SimulationTest, TwoWorldsInARowEachPlayAndLeaveNothingBehind)
 {
     Start(kPlayScript);
     const std::string level = WriteLevel(kTypes);
-    Problems::Clear();
+    Problems::Reset();
     ::testing::internal::CaptureStderr();
     for (int round = 0; round < 2; ++round) {
         Run("deaths = {}");
@@ -181,11 +181,11 @@ TEST_F(SimulationTest, TheCheckNamesEachMistakeWithItsFileAndLine)
         {"runtime error", "function EnemyDoUpdate() error('boom') end\n", kTypes, false,
          "EnemyDoUpdate: " + dir.Path() + "main.lua:9: boom"},
         {"missing model", "", "drone\n" + missing + "\nd.png\nd.lua\n50\n9\n", true,
-         missing + ": could not open the model file"},
-        {"cut record", "", "drone\nd.obj\nd.png\n", false, "types.txt: incomplete record"},
+         "model " + missing + " cannot be opened"},
+        {"cut record", "", "drone\nd.obj\nd.png\n", false, "types.txt:1: the file ends inside this record"},
     };
     for (const Case& c : cases) {
-        Problems::Clear();
+        Problems::Reset();
         Start(c.main);
         if (c.realAssets)
             Assets::SetSource({});
@@ -209,7 +209,7 @@ TEST_F(SimulationTest, TheCheckNamesEachMistakeWithItsFileAndLine)
             EXPECT_GT(Problems::List().at(0).count, 10);
         }
     }
-    Problems::Clear();
+    Problems::Reset();
 }
 
 TEST(LevelCheckArguments, AreReadOrRefused)

@@ -52,7 +52,7 @@ TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
         const char* message;
     };
     for (const Case& c : {Case{10, true, "Level clear"}, Case{1, false, "Ship destroyed"}}) {
-        Problems::Clear();
+        Problems::Reset();
         ScriptManager scripts;  // "data/scripts/main.lua"
         ScriptManager::SetInstanceForTesting(&scripts);
         ASSERT_EQ(0, luaL_dostring(scripts.GetState(), kDeathCount));
@@ -105,7 +105,7 @@ TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
     System::Instance().GetTextureManager()->Clear();
     System::Instance().GetShaderManager()->Clear();
     Assets::SetSource({});
-    Problems::Clear();
+    Problems::Reset();
 }
 
 TEST(ShippedLevel, WeaponsFireFasterAndWiderWithTheirLevel)

@@ -1,4 +1,5 @@
 #include "render/Model.h"
+#include "render/Texture.h"
 #include "tests/game/GameplayFixture.h"
 
 namespace {
@@ -64,7 +65,8 @@ TEST_F(ActorsTest, LoadsEnemyTypesInFileOrder)
     std::vector<std::string> requests;
     Assets::Source source = Assets::NullSource();
     source.loadModel = [&](const std::string& path) { return requests.push_back("model " + path), std::make_unique<Model>(); };
-    source.getTexture = [&](const std::string& name) { return requests.push_back("texture " + name), (Texture*)nullptr; };
+    Texture texture;
+    source.getTexture = [&](const std::string& name) { return requests.push_back("texture " + name), &texture; };
     source.getShader = [&](const std::string& name) { return requests.push_back("shader " + name), (Shader*)nullptr; };
     Assets::SetSource(source);
     Actors fresh;
@@ -79,7 +81,8 @@ TEST_F(ActorsTest, LoadsEnemyTypesInFileOrder)
     ASSERT_EQ(2u, fresh.GetEnemyTypes().size());
     const EnemyType& brute = *fresh.GetEnemyTypes()[1];
     EXPECT_EQ("brute 7 85 50", Join(brute.GetName(), brute.GetScriptHandle(), brute.GetSize(), brute.GetHealth()));
-    EXPECT_EQ("  Loading enemy types...\n  Couldn't open EnemyType file.\n",
+    EXPECT_EQ("  Loading enemy types...\n  Couldn't open EnemyType file.\n  " + dir.Path() +
+                  "none: cannot be opened: No such file or directory\n",
               CaptureStdout([&] { EXPECT_FALSE(fresh.LoadEnemyTypes(dir.Path() + "none")); }));
 }
 
@@ -96,12 +99,12 @@ TEST_F(ActorsTest, EnemyTypeAndTimelineFilesDropATruncatedRecord)
         {false, "a\nm\nt\na.lua\n1\n1\n\n", "    Loaded a\n", "load a.lua"},
         // Cut short: dropped before its script is loaded.
         {false, "a\nm\nt\na.lua\n1\n1\nb\nm\nt\nb.lua\n1\n",
-         "    Loaded a\n    Dropped an incomplete record at the end of level\n", "load a.lua"},
+         "    Loaded a\n    level:7: the file ends inside this record; the record is dropped\n", "load a.lua"},
         {false, "", "", ""},
-        {true, "# first names no type\nnobody\n1 2\n3 4 5\ngrunt\n100 3000\n0 1 500\n\n", "    Loaded 1 enemies\n",
-         "1"},
+        {true, "# first names no type\nnobody\n1 2\n3 4 5\ngrunt\n100 3000\n0 1 500\n\n",
+         "    level:2: no enemy type is named \"nobody\"; the line is skipped\n    Loaded 1 enemies\n", "1"},
         {true, "grunt\n1 2\n3 4 5\nbrute\n6 7\n",
-         "    Dropped an incomplete record at the end of level\n    Loaded 1 enemies\n", "1"},
+         "    level:4: the file ends inside this record; the record is dropped\n    Loaded 1 enemies\n", "1"},
         {true, "grunt\n1 2\n3 4 5\nbrute\n6 7\n8 9 10", "    Loaded 2 enemies\n", "2"},
         {true, "", "    Loaded 0 enemies\n", "0"},
     };
@@ -127,7 +130,8 @@ TEST_F(ActorsTest, TimelineFilePlacesEnemiesWithTheirDelay)
     const Enemy& e = *fresh.GetEnemies()[0];
     EXPECT_EQ("grunt 100 3000 0 1 0 -500 10", Join(e.GetType()->GetName(), e.GetPosition(), e.GetState1(),
                                                    e.GetState2(), e.GetState3(), e.GetTimer(), e.GetHealth()));
-    EXPECT_EQ("  Loading enemies...\n  Couldn't open Enemy file.\n",
+    EXPECT_EQ("  Loading enemies...\n  Couldn't open Enemy file.\n  " + dir.Path() +
+                  "none: cannot be opened: No such file or directory\n",
               CaptureStdout([&] { EXPECT_FALSE(fresh.LoadEnemies(dir.Path() + "none")); }));
 }
 

@@ -30,8 +30,10 @@ TEST_F(BulletsTest, LoadsOneTypePerRecordAndSaysHowMany)
         {"", 0, "    Loaded 0 bullet types\n"},
         {"# only comments\n#\n", 0, "    Loaded 0 bullet types\n"},
         {"a.png\n1 2\n\n\n", 1, "    Loaded 1 bullet types\n"},
-        {"a.png\n1 2\nb.png\n", 1, "    Dropped an incomplete record at the end of level.bt\n    Loaded 1 bullet types\n"},
-        {"a.png\n# inside a record a hash line is data\n", 1, "    Loaded 1 bullet types\n"},
+        {"a.png\n1 2\nb.png\n", 1,
+         "    level.bt:3: the file ends inside this record; the record is dropped\n    Loaded 1 bullet types\n"},
+        {"a.png\n# inside a record a hash line is data\n", 1,
+         "    level.bt:2: size \"#\" is not a number; the line reads as 0 0\n    Loaded 1 bullet types\n"},
     };
     for (const Case& c : cases) {
         Bullets fresh;
@@ -48,7 +50,8 @@ TEST_F(BulletsTest, LoadsOneTypePerRecordAndSaysHowMany)
     ASSERT_EQ(2u, fresh.GetBulletTypes().size());
     EXPECT_EQ(16, fresh.GetBulletTypes()[1]->GetSize());
     EXPECT_EQ(-3, fresh.GetBulletTypes()[1]->GetRadius());
-    EXPECT_EQ("  Loading bullet types...\n  Couldn't open BulletType file.\n",
+    EXPECT_EQ("  Loading bullet types...\n  Couldn't open BulletType file.\n  " + dir.Path() +
+                  "nothing.txt: cannot be opened: No such file or directory\n",
               CaptureStdout([&] { EXPECT_FALSE(fresh.LoadBulletTypes(dir.Path() + "nothing.txt")); }));
 }
 

@@ -17,6 +17,7 @@
 #include "core/Gamepad.h"
 #include "core/GlobalInfo.h"
 #include "core/Keyboard.h"
+#include "core/Problems.h"
 #include "game/Actors.h"
 #include "game/Assets.h"
 #include "game/Bullets.h"
@@ -77,10 +78,12 @@ protected:
 
     // Starts an interpreter on a prelude (`Log` appends to the global `log`;
     // every entry point answers with its state unchanged) followed by `main`.
+    // The problems counted so far are forgotten: a new interpreter, a new run.
     ScriptManager& Start(const std::string& main)
     {
         ScriptManager::SetInstanceForTesting(nullptr);
         scripts.reset();
+        Problems::Reset();
         const std::string log =
             "log = {}\n"
             "function Log(...) local p = {} for i = 1, select('#', ...) do p[i] = tostring((select(i, ...))) end\n"

@@ -111,14 +111,18 @@ TEST_F(WorldLevel, LoadsTheLevelSizeAndTheHeightmapLastOrStopsWithTheFailuresLin
     } cases[] = {
         {"100 x 101 heightmap", WriteLevel("good", "1000 10000", MakeTga(100, 101, [](int, int) { return 0; })), true, loaded,
          true, 1000, 2},
-        {"unopenable", dir.Path() + "missing.txt", false, "Couldn't open level file.\n", false, 0, 0},
+        {"unopenable", dir.Path() + "missing.txt", false,
+         "Couldn't open level file.\n  " + dir.Path() + "missing.txt: cannot be opened: No such file or directory\n",
+         false, 0, 0},
         {"size line not two integers", malformed, false,
          "  Bad level file " + malformed + " line 2: expected the level width and length as two integers\n", false, 0,
          0},
         {"empty file: nothing in it", dir.Write("empty.txt", ""), true, "", false, 0, 0},
         // A broken heightmap fails the load after the size was taken.
         {"broken heightmap", WriteLevel("broken", "500 2000", TgaHeader(2, 2, 2)), false,
-         "  Loading heightmap...\n  Failed to load heightmap.\n", true, 500, 0},
+         "  Loading heightmap...\n  Failed to load heightmap.\n  " + dir.Path() +
+             "broken.tga: is not an uncompressed 8-bit greyscale TGA image (type 3, no colour map, no identification field)\n",
+         true, 500, 0},
     };
     for (const auto& c : cases) {
         GlobalInfo::Instance().Reset();

@@ -1,4 +1,5 @@
 #include "core/RunState.h"
+#include "core/Problems.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Weapon.h"
 #include "tests/game/GameplayFixture.h"
@@ -148,8 +149,9 @@ TEST_F(ScriptManagerTest, FailedCallsKeepValuesRestoreTheStackAndReportOnce)
         for (int i = 0; i < 500; ++i)
             scripts->Update(16);
     });
-    EXPECT_EQ(101u, CountLines(many));  // a hundred messages and one line saying the rest are not shown
+    EXPECT_EQ(101u, CountLines(many));  // a hundred messages and one line saying the rest are only counted
     EXPECT_TRUE(Has(many, "failure number 100\n") && !Has(many, "failure number 101\n")) << many;
+    EXPECT_EQ(500, Problems::Count());
 }
 
 TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedTypeAndRefuseOthers)
@@ -183,7 +185,7 @@ TEST_F(ScriptManagerTest, SpawnEnemyUsesTheLastSixArguments)
     Run("Vantrel.SpawnEnemy('grunt', 100, 3000, 1.5, 2.5, 500)\n"
         "Vantrel.SpawnEnemy('ignored', 'grunt', 1, 2, 3, 4, 5)\n"
         "Vantrel.SpawnEnemy(42, 7, 8, 0, 0, 0)\n"  // a number names the type by its text
-        "for _, t in ipairs({'nobody', {}, 'grunt\\0x'}) do Vantrel.SpawnEnemy(t, 7, 8, 0, 0, 0) end");
+        "for _, t in ipairs({'nobody', 'grunt\\0x'}) do Vantrel.SpawnEnemy(t, 7, 8, 0, 0, 0) end");
     const auto& enemies = actors.GetEnemies();
     ASSERT_EQ(3u, enemies.size());
     auto describe = [](const Enemy& e) {
@@ -247,11 +249,11 @@ TEST_F(ScriptManagerTest, RunFunctionsReadThePlayerAndViewAndKeepTheScore)
 
     // A wrong argument is a Lua error naming the function; nothing changes.
     const std::pair<const char*, const char*> refused[] = {
-        {"Vantrel.AddScore()", "Vantrel.AddScore expects a number (points), got no value"},
-        {"Vantrel.AddScore('lots')", "Vantrel.AddScore expects a number (points), got string"},
-        {"Vantrel.AddScore(1/0)", "Vantrel.AddScore expects a finite number of points"},
-        {"Vantrel.EndGame({})", "Vantrel.EndGame expects a string (message), got table"},
-        {"Vantrel.EndGame()", "Vantrel.EndGame expects a string (message), got no value"},
+        {"Vantrel.AddScore()", "Vantrel.AddScore expects 1 argument (points), got 0"},
+        {"Vantrel.AddScore('lots')", "Vantrel.AddScore: argument 1 (points) must be a number, got string"},
+        {"Vantrel.AddScore(1/0)", "Vantrel.AddScore: argument 1 (points) must be a finite number"},
+        {"Vantrel.EndGame({})", "Vantrel.EndGame: argument 1 (message) must be a string, got table"},
+        {"Vantrel.EndGame()", "Vantrel.EndGame expects 1 argument (message), got 0"},
     };
     for (auto [call, message] : refused) {
         Run(std::string("ok, message = pcall(function() ") + call + " end)");

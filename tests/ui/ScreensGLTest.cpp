@@ -12,6 +12,7 @@
 
 #include "core/GlobalInfo.h"
 #include "core/RunState.h"
+#include "core/Problems.h"
 #include "core/System.h"
 #include "game/Player.h"
 #include "game/Weapon.h"
@@ -22,6 +23,7 @@
 #include "tests/support/TestFiles.h"
 #include "ui/HUD.h"
 #include "ui/RunScreen.h"
+#include "ui/ProblemNotice.h"
 #include "ui/Shop.h"
 #include "ui/TextRenderer.h"
 
@@ -193,6 +195,26 @@ TEST_F(ScreensGLTest, MetersShowThePlayersShieldAndHitPoints)
     GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     EXPECT_FLOAT_EQ(projection[11], -1.0f);  // still the perspective
+}
+
+TEST_F(ScreensGLTest, TheProblemNoticeIsOneLineAtTheBottomOnlyWhileShown)
+{
+    Problems::Reset();
+    ProblemNotice notice;
+    notice.Update(16);
+    notice.Render();
+    EXPECT_EQ(LitBox().right, -1);  // nothing without a problem
+
+    CaptureStdout([] { Problems::Load(2, "data/x.txt", 4, "no enemy type is named \"Drnoe\"; the line is skipped"); });
+    notice.Update(16);
+    notice.Render();
+    const Box box = LitBox();
+    EXPECT_LT(box.left, 16);
+    EXPECT_GT(box.right, 600);  // cut to the width, not short of it
+    EXPECT_GE(box.top, 452);
+    EXPECT_LE(box.bottom, 479);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    Problems::Reset();
 }
 
 TEST_F(ScreensGLTest, MeterLengthTruncatesAndNeverOverflows)

@@ -1,0 +1,198 @@
+// A modder's common mistakes in a small but complete data directory, each
+// against the line it must print (file, line, what is wrong) and the number
+// of problems counted, and the game running frames afterwards.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "core/GlobalInfo.h"
+#include "core/Problems.h"
+#include "game/Actors.h"
+#include "game/Assets.h"
+#include "render/Texture.h"
+#include "render/png/Png.h"
+#include "scene/World.h"
+#include "script/ScriptManager.h"
+#include "tests/scene/TgaFile.h"
+#include "tests/support/PngWriter.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+const char* const kTriangle = "v 0 0 0\nv 1 0 0\nv 0 0 1\nf 1 2 3\n";
+const char* const kWeapon = "return { Update = function(level, dt, a, b, c) return a, b, c end }\n";
+const char* const kEnemy = "return { Update = function(x, y, dt, a, b, c, t) return x, y - dt / 2, a, b, c end }\n";
+
+// The files of a one-type level, relative to the game's working directory.
+std::map<std::string, std::string> GoodData()
+{
+    return {
+        {"data/models/ship.obj", kTriangle},
+        {"data/models/shield.obj", kTriangle},
+        {"data/models/grunt.obj", kTriangle},
+        {"data/scripts/weapons/vulcan-primary.lua", kWeapon},
+        {"data/scripts/weapons/vulcan-secondary.lua", kWeapon},
+        {"data/scripts/enemies/grunt.lua", kEnemy},
+        {"data/levels/L.txt",
+         "1000 5000\ndata/levels/types.txt\ndata/levels/enemies.txt\ndata/levels/bullets.txt\n"
+         "data/levels/height.tga\n"},
+        {"data/levels/types.txt", "Grunt\ndata/models/grunt.obj\ngrunt.png\ndata/scripts/enemies/grunt.lua\n40\n10\n"},
+        {"data/levels/enemies.txt", "Grunt\n400 300\n0 0 0\nGrunt\n450 300\n0 0 0\n"},
+        {"data/levels/bullets.txt", "shot.png\n4 5\n"},
+    };
+}
+
+// Runs the test inside a scratch game directory holding the shipped main script.
+class LoadProblems : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        mainScript = ReadFile(std::string(VANTREL_SOURCE_DIR) + "/data/scripts/main.lua");
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.Path());
+        Assets::Source source;
+        source.getTexture = [this](const std::string& name) -> Texture* {
+            return name == "ship.png" || name == "grunt.png" || name == "shot.png" ? &standIn : nullptr;
+        };
+        source.getShader = [](const std::string&) -> Shader* { return nullptr; };
+        Assets::SetSource(source);
+    }
+    void TearDown() override
+    {
+        ScriptManager::SetInstanceForTesting(nullptr);
+        GlobalInfo::Instance().Reset();
+        Assets::SetSource({});
+        Problems::Reset();
+        std::filesystem::current_path(previous);
+    }
+
+    // Loads the level from `files` with a fresh interpreter and world, plays
+    // two seconds, and returns everything printed on both streams.
+    std::string LoadAndPlay(const std::map<std::string, std::string>& files, size_t& enemies)
+    {
+        std::filesystem::remove_all("data");
+        for (const auto& [path, text] : files) {
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            std::ofstream(path, std::ios::binary) << text;
+        }
+        std::filesystem::create_directories("data/scripts");
+        std::ofstream("data/scripts/main.lua", std::ios::binary) << mainScript;
+        const std::vector<unsigned char> map = MakeTga(8, 60, [](int, int) { return 0; });
+        std::ofstream("data/levels/height.tga", std::ios::binary).write(reinterpret_cast<const char*>(map.data()),
+                                                                       static_cast<std::streamsize>(map.size()));
+        Problems::Reset();
+        GlobalInfo::Instance().Reset();
+        ::testing::internal::CaptureStderr();
+        const std::string out = CaptureStdout([&] {
+            ScriptManager scripts;
+            ScriptManager::SetInstanceForTesting(&scripts);
+            World world;
+            // The board's own textures are looked up outside the asset seam; only the level counts here.
+            Problems::Reset();
+            world.LoadLevel("data/levels/L.txt");
+            for (int frame = 0; frame < 120; ++frame) {
+                scripts.Update(16);
+                world.UpdateTree(16);
+            }
+            enemies = world.GetActors()->GetEnemies().size();
+            ScriptManager::SetInstanceForTesting(nullptr);
+        });
+        return out + ::testing::internal::GetCapturedStderr();
+    }
+
+    TempDir dir;
+    std::filesystem::path previous;
+    std::string mainScript;
+    Texture standIn;
+};
+
+TEST_F(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
+{
+    const struct {
+        const char* file;
+        std::string from, to;  // the mistake: `from` replaced by `to` in `file`
+        const char* line;      // one line of the output, in full
+        int problems;
+        size_t enemies;  // after two seconds, in which each enemy moves down 960 units and stays active
+    } cases[] = {
+        {"data/levels/enemies.txt", "", "", "", 0, 2},
+        {"data/levels/enemies.txt", "400 300", "4O0 300",
+         "    data/levels/enemies.txt:2: x \"4O0\" has characters after its digits; the line reads as 4 0\n", 1, 2},
+        {"data/levels/enemies.txt", "0 0 0\nGrunt", "0 0 6s\nGrunt",
+         "    data/levels/enemies.txt:3: delay \"6s\" has characters after its digits; the line reads as 0 0 6\n", 1,
+         2},
+        {"data/levels/enemies.txt", "Grunt\n400", "Grunnt\n400",
+         "    data/levels/enemies.txt:1: no enemy type is named \"Grunnt\"; the line is skipped\n", 1, 1},
+        {"data/levels/types.txt", "models/grunt", "models/grnut",
+         "    data/levels/types.txt:2: model data/models/grnut.obj cannot be opened; enemies of type Grunt are "
+         "invisible\n",
+         1, 2},
+        {"data/models/grunt.obj", "f 1 2 3", "f 1 2 4",
+         "    data/levels/types.txt:2: model data/models/grunt.obj was refused (see above); enemies of type Grunt "
+         "are invisible\n",
+         2, 2},
+        {"data/levels/types.txt", "grunt.png", "grunt.jpg",
+         "    data/levels/types.txt:3: texture \"grunt.jpg\" is not loaded (it must be a file in data/textures/)\n", 1,
+         2},
+        {"data/scripts/enemies/grunt.lua", "return {", "return {{",
+         "    data/levels/types.txt:4: script data/scripts/enemies/grunt.lua failed to load (EnemyLoadScript "
+         "returned the handle 0)\n",
+         2, 2},
+        {"data/levels/types.txt", "\n40\n", "\n4O\n",
+         "    data/levels/types.txt:5: size \"4O\" has characters after its digits; it reads as 4\n", 1, 2},
+        {"data/levels/L.txt", "types.txt", "typos.txt",
+         "  Couldn't open EnemyType file.\n  data/levels/typos.txt: cannot be opened: No such file or directory\n", 1,
+         0},
+        {"data/levels/L.txt", "5000", "5000x",
+         "  Bad level file data/levels/L.txt line 1: length \"5000x\" has characters after its digits; it reads as "
+         "5000\n",
+         1, 2},
+    };
+    for (const auto& c : cases) {
+        std::map<std::string, std::string> files = GoodData();
+        std::string& text = files[c.file];
+        if (!c.from.empty()) {
+            ASSERT_NE(text.find(c.from), std::string::npos) << c.from;
+            text.replace(text.find(c.from), c.from.size(), c.to);
+        }
+        size_t enemies = 0;
+        const std::string out = LoadAndPlay(files, enemies);
+        EXPECT_NE(out.find(c.line), std::string::npos) << c.to << "\n" << out;
+        EXPECT_EQ(Problems::Count(), c.problems) << c.to << "\n" << out;
+        EXPECT_EQ(enemies, c.enemies) << c.to << "\n" << out;
+        // A type's problems come before its "Loaded" line.
+        if (c.file == std::string("data/levels/types.txt") && c.problems > 0)
+            EXPECT_LT(out.find(c.line), out.find("    Loaded Grunt\n")) << out;
+    }
+}
+
+// What the texture loader prints for a file that is not a PNG it can read.
+TEST(TextureProblems, PngResultCodesComeWithTheirMeaning)
+{
+    TempDir dir;
+    PngWriteOptions palette;
+    palette.colorType = 3;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        int code;
+        const char* why;
+    } cases[] = {
+        {"photo.png", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1}, PNG_HEADER_ERROR, "not a PNG file"},
+        {"palette.png", WritePng(palette, {0}), PNG_NOT_SUPPORTED,
+         "palette images are not supported: save as RGB or RGBA"},
+        {"empty.png", {}, PNG_EOF_ERROR, "the file ends inside the PNG header"},
+    };
+    for (const auto& c : cases) {
+        TextureImage image;
+        std::string why;
+        EXPECT_EQ(Texture::Decode(dir.Write(c.name, c.bytes), image, &why), c.code) << c.name;
+        EXPECT_EQ(why, c.why) << c.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// The notice a player sees after a problem: nothing without problems, the
+// count and the latest message on one 40-glyph line, ten seconds after each
+// new problem (a repeat of a known one does not bring it back).
+#include <gtest/gtest.h>
+
+#include "core/Problems.h"
+#include "tests/support/TestFiles.h"
+#include "ui/ProblemNotice.h"
+
+namespace {
+
+TEST(ProblemNotice, ShowsTheCountAndTheLatestForTenSecondsAfterEachNewProblem)
+{
+    Problems::Reset();
+    ProblemNotice notice;
+    notice.Update(16);
+    EXPECT_FALSE(notice.IsShown());
+
+    CaptureStdout([] { Problems::Load(4, "a.txt", 3, "bad"); });
+    notice.Update(16);
+    EXPECT_TRUE(notice.IsShown());
+    EXPECT_EQ(notice.GetText(), "1 problem: a.txt:3: bad");
+    for (int i = 0; i < 9; ++i)
+        notice.Update(1000);
+    EXPECT_TRUE(notice.IsShown());
+    notice.Update(1000);
+    EXPECT_FALSE(notice.IsShown());
+
+    // A repeat is counted in the log but is no new problem.
+    CaptureStdout([] { Problems::Load(4, "a.txt", 3, "bad"); });
+    notice.Update(16);
+    EXPECT_FALSE(notice.IsShown());
+
+    ::testing::internal::CaptureStderr();
+    Problems::Script("Script error in Update: x");
+    ::testing::internal::GetCapturedStderr();
+    notice.Update(16);
+    EXPECT_EQ(notice.GetText(), "2 problems: Update: x");
+    notice.Update(9990);
+    EXPECT_TRUE(notice.IsShown());
+
+    Problems::Reset();
+    notice.Update(16);
+    EXPECT_FALSE(notice.IsShown());
+}
+
+TEST(ProblemNotice, IsOneLineCutToTheScreenWidth)
+{
+    const struct {
+        int count;
+        std::string latest;
+        std::string text;
+    } cases[] = {
+        {3, "x.lua:1: two\nlines\tand a tab", "3 problems: x.lua:1: two lines and a tab"},
+        {12, "data/levels/Level1-enemies.txt:9: no enemy type is named \"Drnoe\"",
+         "12 problems: Level1-enemies.txt:9: no..."},
+        {2, "Script error in Update: data/scripts/e.lua:4: boom", "2 problems: Update: e.lua:4: boom"},
+        {1, "Missing sound \"data/sounds/a b.wav\"", "1 problem: Missing sound \"a b.wav\""},
+    };
+    for (const auto& c : cases) {
+        const std::string text = ProblemNotice::Compose(c.count, c.latest);
+        EXPECT_EQ(text, c.text);
+        EXPECT_LE(text.size(), size_t(ProblemNotice::kMaxGlyphs));
+    }
+}
+
+}  // namespace
