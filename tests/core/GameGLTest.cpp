@@ -131,6 +131,7 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
         EXPECT_EQ(way == Way::F5, output.find("Loading textures...\n") != std::string::npos) << round;
         // A fresh Lua state, a fresh run, and the blackboard pointing at the new world only.
         Lua("assert(leftover == nil and Vantrel.GetScore() == 0)");
+        Lua("assert(not pcall(os.execute, 'true'))");  // sandboxed like the first
         const GlobalInfo& info = GlobalInfo::Instance();
         EXPECT_TRUE(info.GetPlayer() == game.GetWorld()->GetActors()->GetPlayer() &&
                     info.GetActors() == game.GetWorld()->GetActors() && info.GetRun() == &game.GetRun() &&
