@@ -140,7 +140,11 @@ float ToFloat(lua_State* L, int index)
 // call, so even a globals table with a failing __index cannot escape it.
 int CallGlobal(lua_State* L)
 {
-    lua_getfield(L, LUA_GLOBALSINDEX, lua_tostring(L, 1));
+    const char* name = lua_tostring(L, 1);
+    lua_getfield(L, LUA_GLOBALSINDEX, name);
+    // Say what is missing rather than "attempt to call a nil value".
+    if (lua_isnil(L, -1))
+        return luaL_error(L, "the main script defines no function %s", name);
     lua_replace(L, 1);
     lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
     return lua_gettop(L);

@@ -142,6 +142,7 @@ TEST_F(ScriptManagerTest, FailedCallsKeepValuesRestoreTheStackAndReportOnce)
                              "WeaponLoadScript: ", "EnemyLoadScript: "})
         EXPECT_TRUE(Has(errors, std::string("Script error in ") + name)) << name << "\n" << errors;
     EXPECT_EQ(7u, CountLines(errors)) << errors;  // seven distinct failures, each reported once
+    EXPECT_TRUE(Has(errors, "EnemyLoadScript: the main script defines no function EnemyLoadScript\n")) << errors;
 
     // Distinct messages are shown, but only a hundred of them.
     Start("n = 0\nfunction Update() n = n + 1 error('failure number ' .. n) end\n");
