@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/Debug.h"
 #include "core/Loading.h"
 #include "audio/SoundManager.h"
 #include "core/GlobalInfo.h"
@@ -70,14 +71,19 @@ bool Game::Startup()
 
 float Game::RunFrame()
 {
+    return RunFrame(System::Instance().FrameTime());
+}
+
+float Game::RunFrame(float dt)
+{
     System& system = System::Instance();
-    const float dt = system.FrameTime();
     glLoadIdentity();
     system.ClearWindow();
     if (PlayerCamera* camera = simulation.GetCamera(); camera && simulation.GetWorld())
         camera->RenderFrame(simulation.GetWorld(), distort.get());
     if (hud)
         hud->Render();
+    Debug::EndOfPass("hud");
     // Drawing first, then updates: a frame shows the previous frame's state.
     simulation.Step(dt);
     if (sounds) {

@@ -26,6 +26,9 @@ public:
     // One frame: time step, draw, the simulation's step, swap. Returns the
     // time step used.
     float RunFrame();
+    // The same frame with a given time step (the frame-time harness's fixed
+    // step); the frame clock is not read.
+    float RunFrame(float dt);
     // Frames until the window is closed.
     void Loop();
     // Deletes what Startup created, in its fixed order.

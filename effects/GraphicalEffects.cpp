@@ -1,5 +1,6 @@
 #include "effects/GraphicalEffects.h"
 
+#include "core/Debug.h"
 #include "effects/EnemyDeath.h"
 #include "effects/Explosion.h"
 
@@ -48,12 +49,14 @@ void GraphicalEffects::Draw()
         if (effect->GetHeight() >= 0.0f)
             effect->Draw();
     }
+    Debug::EndOfPass("effects");
 }
 
 void GraphicalEffects::DrawDistortion()
 {
     for (const auto& effect : effects)
         effect->DrawDistortion();
+    Debug::EndOfPass("distort map");
 }
 
 void GraphicalEffects::Update(float dt)

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "game/Assets.h"
@@ -249,4 +250,5 @@ void Actors::Draw()
         if (IsDrawn(enemy->GetPosition().y, view))
             enemy->Draw();
     }
+    Debug::EndOfPass("models");
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "game/Assets.h"
@@ -97,6 +98,7 @@ void Bullets::Draw()
         bullet->Draw();
     for (const auto& bullet : enemyBullets)
         bullet->Draw();
+    Debug::EndOfPass("bullets");
 }
 
 void Bullets::Update(float dt)

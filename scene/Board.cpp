@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "game/Assets.h"
@@ -177,8 +178,10 @@ void Board::Draw()
 {
     // Untextured, the strip would be an opaque slab over the whole play
     // field; without "fg.png" (already reported as missing) it is left out.
-    if (!fgTexture)
+    if (!fgTexture) {
+        Debug::EndOfPass("foreground");
         return;
+    }
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     const float length = 2.0f * static_cast<float>(GlobalInfo::Instance().GetLevelLength());
     const float repeat = static_cast<float>(ForegroundRepeat(GlobalInfo::Instance().GetLevelLength()));
@@ -201,4 +204,5 @@ void Board::Draw()
     glEnd();
     Texture::Unbind(0);
     glPopMatrix();
+    Debug::EndOfPass("foreground");
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "core/ReadFile.h"
@@ -91,6 +92,7 @@ void World::Draw()
     // which halves the cost of the terrain and leaves the picture as it was.
     board->DrawBackdrop();
     board->DrawGround();
+    Debug::EndOfPass("ground");
 }
 
 void World::DrawDistortion()
