@@ -159,7 +159,18 @@ void Board::DrawBackdrop()
 
 void Board::DrawGround()
 {
+    // The terrain is opaque and lies above the backdrop everywhere, so drawn
+    // first it hides the backdrop through the depth test: the renderer then
+    // skips the backdrop's texturing and blending wherever terrain is, and
+    // the picture is the same as backdrop first. Twice: the backdrop is
+    // translucent, and the second pass blended over the first makes it denser.
+    DrawTerrain();
     DrawBackdrop();
+    DrawBackdrop();
+}
+
+void Board::DrawTerrain()
+{
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     Vec2 player;
     CurrentPlayerPosition(player);
