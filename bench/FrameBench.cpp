@@ -20,7 +20,8 @@
 //                                         20) after the 2 s of warm-up
 //   FrameBench --capture DIR [frames...]  the shipped level with the fixed step
 //                                         and a fixed random seed; writes the
-//                                         window at each frame to DIR/NNNN.ppm
+//                                         picture of each frame, before the
+//                                         swap, to DIR/NNNN.ppm
 //   FrameBench --compare DIR_A DIR_B      largest per-channel difference of the
 //                                         captures the two directories share
 #include <sys/resource.h>
@@ -299,9 +300,7 @@ void WritePpm(const std::string& path)
     const int w = viewport[2], h = viewport[3];
     std::vector<unsigned char> pixels(static_cast<size_t>(w) * h * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_FRONT);
     glReadPixels(viewport[0], viewport[1], w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    glReadBuffer(GL_BACK);
     FILE* f = fopen(path.c_str(), "wb");
     if (!f)
         return;
@@ -322,15 +321,18 @@ int Capture(const std::string& dir, std::vector<int> frames)
     srand(1);
     glfwSwapInterval(0);
     const int last = *std::max_element(frames.begin(), frames.end());
-    for (int frame = 1; frame <= last; ++frame) {
+    int frame = 0;
+    // The picture is read back when the HUD is done, before the swap.
+    System::Instance().GetDebug()->SetPassHook([&](const char* pass) {
+        if (std::strcmp(pass, "hud") != 0 || std::find(frames.begin(), frames.end(), frame) == frames.end())
+            return;
+        char name[32];
+        snprintf(name, sizeof name, "/%04d.ppm", frame);
+        WritePpm(dir + name);
+    });
+    for (frame = 1; frame <= last; ++frame)
         game.RunFrame(kStep);
-        glFinish();
-        if (std::find(frames.begin(), frames.end(), frame) != frames.end()) {
-            char name[32];
-            snprintf(name, sizeof name, "/%04d.ppm", frame);
-            WritePpm(dir + name);
-        }
-    }
+    System::Instance().GetDebug()->SetPassHook(nullptr);
     game.Teardown();
     return 0;
 }

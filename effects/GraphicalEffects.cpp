@@ -47,15 +47,17 @@ void GraphicalEffects::Draw()
     // Effects below the ground plane are kept but not drawn.
     for (const auto& effect : effects) {
         if (effect->GetHeight() >= 0.0f)
-            effect->Draw();
+            effect->Draw(sprites);
     }
+    sprites.Flush();
     Debug::EndOfPass("effects");
 }
 
 void GraphicalEffects::DrawDistortion()
 {
     for (const auto& effect : effects)
-        effect->DrawDistortion();
+        effect->DrawDistortion(sprites);
+    sprites.Flush();
     Debug::EndOfPass("distort map");
 }
 

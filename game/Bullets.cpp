@@ -95,9 +95,10 @@ bool Bullets::AddEnemyBullet(int type, const Vec2& position, const Vec2& velocit
 void Bullets::Draw()
 {
     for (const auto& bullet : playerBullets)
-        bullet->Draw();
+        bullet->Draw(sprites);
     for (const auto& bullet : enemyBullets)
-        bullet->Draw();
+        bullet->Draw(sprites);
+    sprites.Flush();
     Debug::EndOfPass("bullets");
 }
 
