@@ -1,5 +1,5 @@
-// Drawing one frame of the ground pass as the World does (backdrop and the
-// visible terrain chunks; the backdrop twice) from a 128 x 1601 heightmap, through a
+// Drawing one frame of the ground pass as the World does (the visible
+// terrain chunks, then the backdrop twice) from a 128 x 1601 heightmap, through a
 // lit ground shader, on whatever GL the display offers (Mesa's software
 // renderer under xvfb-run with LIBGL_ALWAYS_SOFTWARE=1). glFinish makes
 // each frame's rendering count. Baselines in the same run: a cleared frame,
@@ -52,7 +52,6 @@ public:
     explicit Ground(Board& b) : board(b) {}
     void Draw() override
     {
-        board.DrawBackdrop();
         board.DrawGround();
     }
     Board& board;

@@ -39,6 +39,9 @@ public:
     // the same console lines; the HUD and the effects are made again. With
     // `reload`, every shader and texture is loaded again first.
     void Restart(bool reload);
+    // The same frame with a given frame time (the frame-time harness's fixed
+    // step); the frame clock is not read.
+    float RunFrame(float frameTime);
     // Frames until the window is closed.
     void Loop();
     // Deletes what Startup created, in its fixed order.

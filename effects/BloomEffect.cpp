@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/Debug.h"
 #include "core/System.h"
 #include "effects/EffectShaders.h"
 #include "render/FramebufferObject.h"
@@ -80,6 +81,7 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
 
     ScreenDraw::SetViewport(kOffscreen);
     ScreenDraw::Clear();
+    Debug::EndOfPass("clears");
     camera->Render(scene);
 
     work->Bind(1);
@@ -88,6 +90,7 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
     blurXShader->Bind();
     blurXShader->SetParameters(*blurParameters);
     DrawFullscreenQuad(kWidth, kHeight);
+    Debug::EndOfPass("blur x");
 
     work->Bind(2);
     ScreenDraw::Clear();
@@ -95,6 +98,7 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
     blurYShader->Bind();
     blurYShader->SetParameters(*blurParameters);
     DrawFullscreenQuad(kWidth, kHeight);
+    Debug::EndOfPass("blur y");
 
     BindOutput(window);
     ScreenDraw::Clear();
@@ -108,4 +112,5 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
     Texture::Unbind(1);
     Texture::Unbind(0);
     Shader::Unbind();
+    Debug::EndOfPass("combine");
 }

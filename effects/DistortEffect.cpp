@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/Debug.h"
 #include "core/System.h"
 #include "effects/EffectShaders.h"
 #include "render/FramebufferObject.h"
@@ -85,4 +86,5 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
     Texture::Unbind(1);
     Texture::Unbind(0);
     Shader::Unbind();
+    Debug::EndOfPass("distort");
 }

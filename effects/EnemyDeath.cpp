@@ -6,6 +6,7 @@
 #include "game/EnemyType.h"
 #include "render/GL.h"
 #include "render/Model.h"
+#include "render/SpriteBatch.h"
 
 namespace GFX {
 
@@ -38,8 +39,9 @@ bool EnemyDeath::Update(float dt)
     return position.y > kRemovalDepth;
 }
 
-void EnemyDeath::Draw()
+void EnemyDeath::Draw(SpriteBatch& sprites)
 {
+    sprites.Flush();
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glRotatef(rotation.x, 1.0f, 0.0f, 0.0f);

@@ -3,7 +3,8 @@
 // far below the ground. Constructing one adds an explosion where the enemy
 // died, through the GraphicalEffects held by GlobalInfo, so the explosion
 // stands in the container before the wreck. The model belongs to the enemy
-// type. Draw pushes and pops the model-view matrix around the model's draw.
+// type. Draw flushes the sprites queued before it, then pushes and pops the
+// model-view matrix around the model's draw.
 #pragma once
 
 #include "core/Vec2.h"
@@ -24,7 +25,7 @@ public:
     EnemyDeath(const EnemyType* type, const Vec2& groundPosition);
     ~EnemyDeath() override = default;
 
-    void Draw() override;
+    void Draw(SpriteBatch& sprites) override;
     bool Update(float dt) override;
     float GetHeight() const override { return position.y; }
 

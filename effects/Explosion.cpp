@@ -7,7 +7,7 @@
 #include "core/System.h"
 #include "effects/EffectRandom.h"
 #include "effects/GraphicalEffects.h"
-#include "render/GL.h"
+#include "render/SpriteBatch.h"
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 
@@ -103,54 +103,38 @@ bool Explosion::Update(float dt)
     return time < size * 10.0f;
 }
 
-void Explosion::Draw()
+void Explosion::Draw(SpriteBatch& batch)
 {
     if (!IsVisible(size, time))
         return;
-    SpriteCache& sprites = Sprites();
-    if (!sprites.explosionLooked) {
-        sprites.explosion = LookUp("explosion.png");
-        sprites.explosionLooked = true;
+    SpriteCache& cache = Sprites();
+    if (!cache.explosionLooked) {
+        cache.explosion = LookUp("explosion.png");
+        cache.explosionLooked = true;
     }
-    DrawSprite(sprites.explosion, SpriteHalfExtent(size, time));
+    DrawSprite(batch, cache.explosion, SpriteHalfExtent(size, time));
 }
 
-void Explosion::DrawDistortion()
+void Explosion::DrawDistortion(SpriteBatch& batch)
 {
     if (!IsVisible(size, time))
         return;
-    SpriteCache& sprites = Sprites();
-    if (!sprites.shockwaveLooked) {
-        sprites.shockwave = LookUp("shockwave.png");
-        sprites.shockwaveLooked = true;
+    SpriteCache& cache = Sprites();
+    if (!cache.shockwaveLooked) {
+        cache.shockwave = LookUp("shockwave.png");
+        cache.shockwaveLooked = true;
     }
-    DrawSprite(sprites.shockwave, ShockwaveHalfExtent(size, time));
+    DrawSprite(batch, cache.shockwave, ShockwaveHalfExtent(size, time));
 }
 
-void Explosion::DrawSprite(const Texture* texture, int h) const
+void Explosion::DrawSprite(SpriteBatch& sprites, const Texture* texture, int h) const
 {
-    glPushMatrix();
-    glTranslatef(position.x, position.y, position.z);
     // A missing sprite (already reported by the manager) leaves a plain
     // fading square: the explosion still shows, and so does the omission.
-    if (texture)
-        texture->Bind(0);
-    else
-        Texture::Unbind(0);
-    glColor4f(1.0f, 1.0f, 1.0f, Alpha(size, time));
-    glBegin(GL_QUADS);
-    glTexCoord2i(1, 1);
-    glVertex3i(-h, 0, -h);
-    glTexCoord2i(1, 0);
-    glVertex3i(-h, 0, h);
-    glTexCoord2i(0, 0);
-    glVertex3i(h, 0, h);
-    glTexCoord2i(0, 1);
-    glVertex3i(h, 0, -h);
-    glEnd();
-    Texture::Unbind(0);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glPopMatrix();
+    static const SpriteCorner kCorners[4] = {
+        {1, 1, -1, 0, -1}, {1, 0, -1, 0, 1}, {0, 0, 1, 0, 1}, {0, 1, 1, 0, -1}};
+    const float colour[4] = {1.0f, 1.0f, 1.0f, Alpha(size, time)};
+    sprites.AddFlat(texture, colour, position.x, position.y, position.z, static_cast<float>(h), 0.0f, kCorners);
 }
 
 }  // namespace GFX

@@ -6,9 +6,9 @@
 // GlobalInfo, so the chain's links stand in the container before the
 // explosion that caused them.
 //
-// Draw and DrawDistortion push and pop the model-view matrix, bind the
-// sprite on unit 0 and leave 2D texturing disabled there, with the colour set
-// back to opaque white; blending and depth state are the caller's.
+// Draw and DrawDistortion queue the sprite in the container's batch, with
+// the fading alpha in its colour (see SpriteBatch for the GL state a flush
+// leaves); blending and depth state are the caller's.
 #pragma once
 
 #include "core/Vec3.h"
@@ -41,8 +41,8 @@ public:
     Explosion(float size, const Vec3& position, float delay);
     ~Explosion() override = default;
 
-    void Draw() override;
-    void DrawDistortion() override;
+    void Draw(SpriteBatch& sprites) override;
+    void DrawDistortion(SpriteBatch& sprites) override;
     bool Update(float dt) override;
     float GetHeight() const override { return position.y; }
 
@@ -67,7 +67,7 @@ public:
     static void SetTextureSource(TextureManager* manager);
 
 private:
-    void DrawSprite(const Texture* texture, int halfExtent) const;
+    void DrawSprite(SpriteBatch& sprites, const Texture* texture, int halfExtent) const;
 
     float size = 0.0f;
     Vec3 position;

@@ -5,6 +5,8 @@
 // from these operations; only their construction may.
 #pragma once
 
+class SpriteBatch;
+
 namespace GFX {
 
 class GraphicalEffect {
@@ -14,10 +16,12 @@ public:
     GraphicalEffect& operator=(const GraphicalEffect&) = delete;
     virtual ~GraphicalEffect() = default;
 
-    // The normal scene pass, in the current model-view matrix.
-    virtual void Draw() = 0;
+    // The normal scene pass, in the current model-view matrix. Sprites go
+    // into the container's batch; an effect that draws anything else flushes
+    // the batch first, so the drawing order stays that of the container.
+    virtual void Draw(SpriteBatch& sprites) = 0;
     // The effect's contribution to the distortion map; most effects have none.
-    virtual void DrawDistortion() {}
+    virtual void DrawDistortion(SpriteBatch& /*sprites*/) {}
     // Advances by dt milliseconds; false means finished, to be destroyed.
     virtual bool Update(float dt) = 0;
     // The effect's current y coordinate.

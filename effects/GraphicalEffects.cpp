@@ -1,5 +1,6 @@
 #include "effects/GraphicalEffects.h"
 
+#include "core/Debug.h"
 #include "effects/EnemyDeath.h"
 #include "effects/Explosion.h"
 
@@ -46,14 +47,18 @@ void GraphicalEffects::Draw()
     // Effects below the ground plane are kept but not drawn.
     for (const auto& effect : effects) {
         if (effect->GetHeight() >= 0.0f)
-            effect->Draw();
+            effect->Draw(sprites);
     }
+    sprites.Flush();
+    Debug::EndOfPass("effects");
 }
 
 void GraphicalEffects::DrawDistortion()
 {
     for (const auto& effect : effects)
-        effect->DrawDistortion();
+        effect->DrawDistortion(sprites);
+    sprites.Flush();
+    Debug::EndOfPass("distort map");
 }
 
 void GraphicalEffects::Update(float dt)

@@ -6,7 +6,9 @@
 //
 // Draw runs in the scene pass and draws the effects at or above the ground
 // plane; DrawDistortion runs in the distortion pass (additive blending, no
-// depth test) through World::DrawDistortion. Neither allocates.
+// depth test) through World::DrawDistortion. The effects' sprites go out in
+// batches (one draw per run of the same texture), in the effects' order.
+// Neither allocates once the batch has grown to the scene's size.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +18,7 @@
 #include "core/Vec2.h"
 #include "core/Vec3.h"
 #include "effects/GraphicalEffect.h"
+#include "render/SpriteBatch.h"
 #include "scene/SceneNode.h"
 
 class EnemyType;
@@ -46,4 +49,5 @@ public:
 
 private:
     std::vector<std::unique_ptr<GFX::GraphicalEffect>> effects;
+    SpriteBatch sprites;
 };

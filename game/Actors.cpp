@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "game/Assets.h"
@@ -310,4 +311,5 @@ void Actors::Draw()
         if (IsDrawn(enemy->GetPosition().y, view))
             enemy->Draw();
     }
+    Debug::EndOfPass("models");
 }

@@ -3,8 +3,7 @@
 #include <cmath>
 
 #include "game/BulletType.h"
-#include "render/GL.h"
-#include "render/Texture.h"
+#include "render/SpriteBatch.h"
 
 Bullet::Bullet(const BulletType& type, const Vec2& position_, const Vec2& velocity_, float strength_)
     : texture(type.GetTexture()), size(type.GetSize()), radius(type.GetRadius()), position(position_),
@@ -33,25 +32,10 @@ void Bullet::TakeDamage(float amount)
         strength = 0.0f;
 }
 
-void Bullet::Draw()
+void Bullet::Draw(SpriteBatch& sprites) const
 {
-    glPushMatrix();
-    glTranslatef(position.x, 0.0f, position.y);
-    glRotatef(angle, 0.0f, 1.0f, 0.0f);
-    if (texture)
-        texture->Bind(0);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glTexCoord2i(1, 0);
-    glVertex3i(-size, 0, -size);
-    glTexCoord2i(1, 1);
-    glVertex3i(-size, 0, size);
-    glTexCoord2i(0, 1);
-    glVertex3i(size, 0, size);
-    glTexCoord2i(0, 0);
-    glVertex3i(size, 0, -size);
-    glEnd();
-    if (texture)
-        Texture::Unbind(0);
-    glPopMatrix();
+    static const SpriteCorner kCorners[4] = {
+        {1, 0, -1, 0, -1}, {1, 1, -1, 0, 1}, {0, 1, 1, 0, 1}, {0, 0, 1, 0, -1}};
+    static const float kWhite[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    sprites.AddFlat(texture, kWhite, position.x, 0.0f, position.y, static_cast<float>(size), angle, kCorners);
 }

@@ -7,6 +7,7 @@
 #include "core/Vec2.h"
 
 class BulletType;
+class SpriteBatch;
 class Texture;
 
 class Bullet {
@@ -14,8 +15,8 @@ public:
     Bullet(const BulletType& type, const Vec2& position, const Vec2& velocity, float strength);
     virtual ~Bullet() = default;
 
-    // Needs a GL context.
-    virtual void Draw();
+    // Queues its square, turned to its facing, for the batch to draw.
+    virtual void Draw(SpriteBatch& sprites) const;
     // Moves by velocity * dt / 1.5; false once the strength is spent.
     virtual bool Update(float dt);
     // Lowers the strength, never below 0.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "game/Assets.h"
@@ -101,9 +102,11 @@ bool Bullets::AddEnemyBullet(int type, const Vec2& position, const Vec2& velocit
 void Bullets::Draw()
 {
     for (const auto& bullet : playerBullets)
-        bullet->Draw();
+        bullet->Draw(sprites);
     for (const auto& bullet : enemyBullets)
-        bullet->Draw();
+        bullet->Draw(sprites);
+    sprites.Flush();
+    Debug::EndOfPass("bullets");
 }
 
 void Bullets::Update(float dt)

@@ -17,6 +17,7 @@
 #include "core/Vec2.h"
 #include "game/Bullet.h"
 #include "game/BulletType.h"
+#include "render/SpriteBatch.h"
 #include "scene/SceneNode.h"
 
 class PlayObserver;
@@ -40,7 +41,8 @@ public:
     bool AddPlayerBullet(int type, const Vec2& position, const Vec2& velocity, float strength);
     bool AddEnemyBullet(int type, const Vec2& position, const Vec2& velocity, float strength);
 
-    // Player shots, then enemy shots. Needs a GL context.
+    // Player shots, then enemy shots, in one batch of sprites. Needs a GL
+    // context when there is anything to draw.
     void Draw() override;
     void Update(float dt) override;
 
@@ -58,4 +60,5 @@ private:
     BulletList enemyBullets;
     BulletList playerBullets;
     PlayObserver* observer = nullptr;
+    SpriteBatch sprites;
 };

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "core/System.h"
@@ -159,7 +160,18 @@ void Board::DrawBackdrop()
 
 void Board::DrawGround()
 {
+    // The terrain is opaque and lies above the backdrop everywhere, so drawn
+    // first it hides the backdrop through the depth test: the renderer then
+    // skips the backdrop's texturing and blending wherever terrain is, and
+    // the picture is the same as backdrop first. Twice: the backdrop is
+    // translucent, and the second pass blended over the first makes it denser.
+    DrawTerrain();
     DrawBackdrop();
+    DrawBackdrop();
+}
+
+void Board::DrawTerrain()
+{
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     Vec2 player;
     CurrentPlayerPosition(player);
@@ -178,8 +190,10 @@ void Board::Draw()
 {
     // Untextured, the strip would be an opaque slab over the whole play
     // field; without "fg.png" (already reported as missing) it is left out.
-    if (!fgTexture)
+    if (!fgTexture) {
+        Debug::EndOfPass("foreground");
         return;
+    }
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     const float length = 2.0f * static_cast<float>(GlobalInfo::Instance().GetLevelLength());
     const float repeat = static_cast<float>(ForegroundRepeat(GlobalInfo::Instance().GetLevelLength()));
@@ -202,4 +216,5 @@ void Board::Draw()
     glEnd();
     Texture::Unbind(0);
     glPopMatrix();
+    Debug::EndOfPass("foreground");
 }

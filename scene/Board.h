@@ -5,8 +5,9 @@
 //     "ground.shdr" and culled to the chunks within 1000 units of the view;
 //  3. a foreground strip ("fg.png") at y = 25 that passes at twice the
 //     camera's rate.
-// Layers 1 and 2 are the ground pass (DrawGround), which the World draws
-// before its children; layer 3 is Draw, after the other children. The board
+// Layers 1 and 2 are the ground pass (DrawGround: the terrain, then the
+// backdrop twice), which the World draws before its children; layer 3 is
+// Draw, after the other children. The board
 // owns its chunks (not scene-tree children) and the ground parameters.
 // Leaves texture unit 0 with 2D texturing off and no program current.
 #pragma once
@@ -43,8 +44,10 @@ public:
     // "  Failed to load heightmap." and keeps no chunks.
     bool LoadHeightmap(const std::string& path);
 
-    // Backdrop and visible terrain chunks.
+    // Visible terrain chunks, then the backdrop twice.
     void DrawGround();
+    // The visible terrain chunks alone.
+    void DrawTerrain();
     // The backdrop quad alone.
     void DrawBackdrop();
     // The foreground strip; nothing when "fg.png" is missing.

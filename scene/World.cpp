@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/Debug.h"
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
 #include "core/ReadFile.h"
@@ -87,13 +88,8 @@ bool World::LoadLevel(const std::string& path)
 
 void World::Draw()
 {
-    // The ground pass twice: under less-or-equal depth and alpha blending the
-    // second pass blends over the first, so the translucent backdrop comes out
-    // denser. The terrain shader writes opaque colour, so its first pass would
-    // be painted over unchanged by the second: only the backdrop is doubled,
-    // which halves the cost of the terrain and leaves the picture as it was.
-    board->DrawBackdrop();
     board->DrawGround();
+    Debug::EndOfPass("ground");
 }
 
 void World::DrawDistortion()

@@ -5,7 +5,7 @@
 // effects, in that order) and destruction takes them, and the player, out
 // again before any node goes, so a world can be built again; LoadLevel fills
 // them and the board from the level file. Draw draws the board's ground pass
-// before the children: the backdrop twice, the terrain once.
+// before the children: the terrain, then the backdrop twice.
 #pragma once
 
 #include <string>

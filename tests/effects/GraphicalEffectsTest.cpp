@@ -31,8 +31,8 @@ public:
     {
     }
     ~Probe() override { journal.push_back("~" + name); }
-    void Draw() override { journal.push_back("draw " + name); }
-    void DrawDistortion() override { journal.push_back("distort " + name); }
+    void Draw(SpriteBatch&) override { journal.push_back("draw " + name); }
+    void DrawDistortion(SpriteBatch&) override { journal.push_back("distort " + name); }
     bool Update(float) override
     {
         journal.push_back("update " + name);
