@@ -167,6 +167,16 @@ TEST(Png, DecodesWhatTheReferenceEncoderWrites)
                 }
 }
 
+// Paeth's rare tie between up and upper-left (left 110, up 80, upper-left
+// 100) goes to up; random pixels almost never meet it.
+TEST(Png, PaethTieGoesToUp)
+{
+    const Bytes rows = {0, 100, 80, 4, 110 - 100, 90 - 80}, expected = {100, 80, 110, 90};
+    Bytes decoded;
+    EXPECT_EQ(Decode(HandMade(HeaderData(2, 2, 8, 0), DataChunks(rows)), &decoded), PNG_OK);
+    EXPECT_EQ(decoded, expected);
+}
+
 // Whatever the failure, everything allocated is released, no allocation is
 // large, and a refused header allocates nothing.
 TEST(Png, ResultCodes)
