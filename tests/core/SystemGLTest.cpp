@@ -19,17 +19,14 @@ TEST(SystemGL, ResizeKeepsTheFourByThreeProjectionAndAValidViewport)
     // A height of 0 (a minimised window) and framebuffers of other shapes.
     for (auto [width, height] : {std::pair{640, 0}, {1920, 1080}, {640, 480}}) {
         System::OnResize(width, height);
-        GLint viewport[4];
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        EXPECT_GE(viewport[2], 1);
-        EXPECT_GE(viewport[3], 1);
+        GLint viewport[4], mode = 0;
         GLfloat projection[16];
+        glGetIntegerv(GL_VIEWPORT, viewport);
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_TRUE(viewport[2] >= 1 && viewport[3] >= 1 && mode == GL_MODELVIEW) << width << 'x' << height;
         EXPECT_NEAR(projection[5], f, 1e-4);
         EXPECT_NEAR(projection[0], f * 480.0f / 640.0f, 1e-4) << width << 'x' << height;
-        GLint mode = 0;
-        glGetIntegerv(GL_MATRIX_MODE, &mode);
-        EXPECT_EQ(mode, GL_MODELVIEW);
     }
 }
 
@@ -64,18 +61,10 @@ void DrawPicture()
     glOrtho(0, 640, 480, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    auto quad = [](float x0, float y0, float x1, float y1) {
-        glBegin(GL_QUADS);
-        glVertex2f(x0, y0);
-        glVertex2f(x0, y1);
-        glVertex2f(x1, y1);
-        glVertex2f(x1, y0);
-        glEnd();
-    };
     glColor3f(1, 1, 1);
-    quad(0, 0, 640, 480);
+    glRectf(0, 480, 640, 0);  // y runs down: these corners keep the front face up
     glColor3f(1, 0, 0);
-    quad(0, 0, 16, 16);
+    glRectf(0, 16, 16, 0);
     glColor3f(1, 1, 1);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

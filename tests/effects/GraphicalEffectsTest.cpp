@@ -1,10 +1,12 @@
-// The effects container and the enemy wreck, without GL: removal of finished
-// effects, the ground-plane filter of Draw, and the wreck's flight until it
-// is removed.
+// The effects container and its effects, without GL: finished effects go in
+// one pass with the rest in order, Draw skips what is below the ground, an
+// explosion chains smaller and later ones and lives from its delay to its
+// end, and an enemy's wreck flies off until it is far below the ground.
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -16,35 +18,28 @@
 #include "effects/GraphicalEffects.h"
 #include "game/EnemyType.h"
 #include "render/Model.h"
-#include "tests/effects/ScriptedRandom.h"
-#include "tests/game/GameplayFixture.h"
 
 namespace {
 
-using Journal = std::vector<std::string>;
+using GFX::Explosion;
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// An effect that logs every call it receives into a shared journal.
+// Lives for a number of updates; logs its name for every call, '~' when destroyed.
 class Probe : public GFX::GraphicalEffect {
 public:
-    Probe(std::string name_, int updatesToLive_, float height_, Journal& journal_)
-        : name(std::move(name_)), updatesToLive(updatesToLive_), height(height_), journal(journal_)
-    {
-    }
-    ~Probe() override { journal.push_back("~" + name); }
-    void Draw(SpriteBatch&) override { journal.push_back("draw " + name); }
-    void DrawDistortion(SpriteBatch&) override { journal.push_back("distort " + name); }
-    bool Update(float) override
-    {
-        journal.push_back("update " + name);
-        return --updatesToLive > 0;
-    }
+    Probe(char name_, int lives_, float height_, std::string& log_)
+        : name(name_), lives(lives_), height(height_), log(log_) {}
+    ~Probe() override { log += '~'; }
+    void Draw(SpriteBatch&) override { log += name; }
+    void DrawDistortion(SpriteBatch&) override { log += name; }
+    bool Update(float) override { log += name; return --lives > 0; }
     float GetHeight() const override { return height; }
 
 private:
-    std::string name;
-    int updatesToLive;
+    char name;
+    int lives;
     float height;
-    Journal& journal;
+    std::string& log;
 };
 
 class GraphicalEffectsTest : public ::testing::Test {
@@ -55,95 +50,128 @@ protected:
         GlobalInfo::Instance().Reset();
         GFX::SetRandomSource({});
     }
+    const Explosion* At(size_t i) const { return dynamic_cast<const Explosion*>(effects.GetEffect(i)); }
 
-    void AddProbe(const std::string& name, int updatesToLive, float height = 10.0f)
-    {
-        effects.Add(std::make_unique<Probe>(name, updatesToLive, height, journal));
-    }
-    Journal Take() { return std::exchange(journal, {}); }
-
-    Journal journal;
+    std::string log;
     GraphicalEffects effects;
-    EnemyType type{"bomber", std::make_unique<Model>(), 3, 41, 100};
 };
 
-TEST_F(GraphicalEffectsTest, SeveralRemovalsKeepTheSurvivorsInOrderAndUpdateEachOnce)
+TEST_F(GraphicalEffectsTest, FinishedEffectsGoInOnePassAndDrawSkipsThoseBelowTheGround)
 {
     // Finished effects at the front, side by side, alone and at the end.
-    for (auto [name, lives] : {std::pair{"a", 1}, {"b", 1}, {"C", 3}, {"d", 1}, {"E", 3}, {"F", 3}, {"g", 1}, {"h", 1}})
-        AddProbe(name, lives);
+    for (auto [name, lives] : {std::pair{'a', 1}, {'b', 1}, {'C', 3}, {'d', 1}, {'E', 3}, {'F', 3}, {'g', 1}, {'h', 1}})
+        effects.Add(std::make_unique<Probe>(name, lives, name == 'E' ? -0.5f : name == 'F' ? 0.0f : 10.0f, log));
     effects.Update(16.0f);
-    EXPECT_EQ(Take(), (Journal{"update a", "~a", "update b", "~b", "update C", "update d", "~d", "update E",
-                               "update F", "update g", "~g", "update h", "~h"}));
+    EXPECT_EQ(log, "a~b~Cd~EFg~h~");
+    log.clear();
+    effects.Draw();
+    EXPECT_EQ(log, "CF");  // E is below the ground plane, F on it
+    log.clear();
+    effects.DrawDistortion();
     effects.Update(16.0f);
-    EXPECT_EQ(Take(), (Journal{"update C", "update E", "update F"}));
     effects.Update(16.0f);
-    EXPECT_EQ(Take(), (Journal{"update C", "~C", "update E", "~E", "update F", "~F"}));
+    EXPECT_EQ(log, "CEFCEFC~E~F~");
     EXPECT_EQ(effects.GetEffectCount(), 0u);
 }
 
-TEST_F(GraphicalEffectsTest, DrawSkipsButKeepsEffectsBelowTheGroundAndDistortionVisitsAll)
+TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAtBoundedOffsets)
 {
-    for (auto [name, height] : {std::pair{"high", 10.0f}, {"ground", 0.0f}, {"below", -0.5f}, {"last", 3.0f}})
-        AddProbe(name, 5, height);
-    effects.Draw();
-    EXPECT_EQ(Take(), (Journal{"draw high", "draw ground", "draw last"}));
-    effects.DrawDistortion();
-    EXPECT_EQ(Take(), (Journal{"distort high", "distort ground", "distort below", "distort last"}));
-    EXPECT_EQ(effects.GetEffectCount(), 4u);
+    // Each link draws x then z offsets; the draws alternate 0 and the maximum
+    // here, so every link lies 60 further in -x and +z than its parent.
+    const struct {
+        float size, delay;
+        std::vector<float> sizes;  // in container order: the deepest link first
+    } cases[] = {
+        {45, 0, {5, 25, 45}}, {20, 0, {20}}, {20.5f, 0, {0.5f, 20.5f}}, {60, 300, {20, 40, 60}}, {kNaN, 0, {kNaN}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "size " << c.size << " delay " << c.delay);
+        size_t draws = 0;
+        GFX::SetRandomSource([&] { return ++draws % 2 ? 0 : GFX::kRandomMax; });
+        GraphicalEffects local;
+        GlobalInfo::Instance().SetEffects(&local);
+        local.AddExplosion(c.size, Vec2(0.0f, 0.0f), c.delay);
+        const size_t n = c.sizes.size();
+        ASSERT_EQ(local.GetEffectCount(), n);
+        EXPECT_EQ(draws, 2 * (n - 1));
+        for (size_t i = 0; i < n; ++i) {
+            auto* link = static_cast<const Explosion*>(local.GetEffect(i));
+            const float depth = static_cast<float>(n - 1 - i);
+            EXPECT_TRUE(link->GetSize() == c.sizes[i] || std::isnan(c.size)) << i;
+            EXPECT_FLOAT_EQ(link->GetTime(), -(c.delay + 50.0f * depth)) << i;
+            const Vec3& p = link->GetPosition();
+            EXPECT_TRUE(p.x == -60.0f * depth && p.y == 10.0f && p.z == 60.0f * depth) << i;
+        }
+    }
+    GFX::SetRandomSource({});
+    GlobalInfo::Instance().SetEffects(&effects);
+    effects.AddExplosion(1e9f, Vec2(), 0.0f);  // links 20, 40, ... 980 and itself
+    EXPECT_EQ(effects.GetEffectCount(), 50u);
+    // Sizes convert to pixels without overflow: huge values clamp, NaN is empty.
+    EXPECT_EQ(Explosion::SpriteHalfExtent(1e12f, 1e12f), Explosion::kMaxHalfExtent);
+    EXPECT_EQ(Explosion::ShockwaveHalfExtent(kNaN, 1.0f), 0);
 }
 
-TEST_F(GraphicalEffectsTest, WreckDrawsZDriftThenXDriftAndStandsAfterItsExplosion)
+// Visible only after its delay and for size x 10 ms, removed by the first
+// update that reaches its end; size 0 or less (or NaN) never visible and gone
+// at its first update, even when a negative delay has started its clock.
+TEST_F(GraphicalEffectsTest, AnExplosionLivesFromItsDelayToItsEnd)
 {
-    // Draws: z drift from 0, x drift from 32767, then the explosion's chain.
-    ScriptedRandom random({0, 32767, 16384, 16384, 16384, 16384});
+    const struct {
+        float size, delay, dt;
+    } cases[] = {{20, 300, 16}, {15, 0, 7}, {0, 0, 16}, {-10, 0, 16}, {0, -100, 16}, {kNaN, 0, 16}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "size " << c.size << " delay " << c.delay << " dt " << c.dt);
+        GraphicalEffects local;  // 20 or less: no chain
+        GlobalInfo::Instance().SetEffects(&local);
+        local.AddExplosion(c.size, Vec2(), c.delay);
+        const bool lives = c.size > 0;
+        float elapsed = 0.0f;
+        while (local.GetEffectCount() == 1 && elapsed < 1e5f) {
+            auto* e = static_cast<const Explosion*>(local.GetEffect(0));
+            EXPECT_EQ(Explosion::IsVisible(e->GetSize(), e->GetTime()), lives && elapsed > c.delay) << elapsed;
+            local.Update(c.dt);
+            elapsed += c.dt;
+        }
+        EXPECT_EQ(local.GetEffectCount(), 0u);
+        EXPECT_EQ(elapsed, lives ? std::ceil((c.delay + c.size * 10.0f) / c.dt) * c.dt : c.dt);
+    }
+}
+
+TEST_F(GraphicalEffectsTest, AWreckExplodesThenFliesUpTumblesAndFallsUntilRemoved)
+{
+    EnemyType type{"bomber", std::make_unique<Model>(), 3, 41, 100};
+    GFX::SetRandomSource([] { return GFX::kRandomMax / 2 + 1; });
+    effects.AddEnemyDeath(nullptr, Vec2(1.0f, 2.0f));  // no type: nothing at all
+    EXPECT_EQ(effects.GetEffectCount(), 0u);
     effects.AddEnemyDeath(&type, Vec2(100.0f, 200.0f));
-    EXPECT_EQ(random.Taken(), 6u);
-    // Size 41 / 2 + 25 in floating point: 45.5, chaining 25.5 and 5.5 first.
+    // An explosion of size 41 / 2 + 25 where the enemy died (its chain of two
+    // before it), then the wreck.
     ASSERT_EQ(effects.GetEffectCount(), 4u);
-    const float sizes[] = {5.5f, 25.5f, 45.5f};
-    for (size_t i = 0; i < 3; ++i) {
-        auto* explosion = dynamic_cast<const GFX::Explosion*>(effects.GetEffect(i));
-        ASSERT_NE(explosion, nullptr);
-        EXPECT_FLOAT_EQ(explosion->GetSize(), sizes[i]);
-    }
-    auto* blast = static_cast<const GFX::Explosion*>(effects.GetEffect(2));
-    EXPECT_EQ("0 100 10 200", Join(blast->GetTime(), blast->GetPosition()));
-    auto* wreck = dynamic_cast<const GFX::EnemyDeath*>(effects.GetEffect(3));
-    ASSERT_NE(wreck, nullptr);
-    EXPECT_EQ(wreck->GetModel(), type.GetModel());
-    EXPECT_EQ("2 7 -2 100 0 200", Join(wreck->GetVelocity(), wreck->GetPosition()));
+    ASSERT_TRUE(At(2));
+    EXPECT_FLOAT_EQ(At(2)->GetSize(), 45.5f);
+    EXPECT_TRUE(At(2)->GetPosition().x == 100.0f && At(2)->GetPosition().z == 200.0f);
 
-    effects.AddEnemyDeath(nullptr, Vec2(1.0f, 2.0f));  // no type: no wreck, no explosion, no draws
-    EXPECT_EQ(effects.GetEffectCount(), 4u);
-}
-
-TEST_F(GraphicalEffectsTest, WreckFliesUpTumblesAndFallsUntilRemovedAtMinusThousand)
-{
-    GlobalInfo::Instance().SetEffects(nullptr);  // just the wreck, no explosion
-    ScriptedRandom random({32767, 0});           // z drift +2, x drift -2
+    // Drifts of +2 in z and -2 in x, drawn in that order.
+    GlobalInfo::Instance().SetEffects(nullptr);  // just the wreck
+    int draw = 0;
+    GFX::SetRandomSource([&] { return draw++ == 0 ? GFX::kRandomMax : 0; });
     GFX::EnemyDeath wreck(&type, Vec2(10.0f, 20.0f));
-
-    // One 20 ms step moves by one velocity, turns by four, and takes 2/3 off the climb.
-    ASSERT_TRUE(wreck.Update(20.0f));
-    EXPECT_EQ("8 7 22 -8 8", Join(wreck.GetPosition(), wreck.GetRotation().x, wreck.GetRotation().z));
-    EXPECT_FLOAT_EQ(wreck.GetVelocity().y, 7.0f - 20.0f / 30.0f);
-
-    // After n steps of 20 ms the height is 7n - n(n-1)/3: it peaks near 40,
-    // is back at the ground after 22 steps, below -1000 after 67, when the
-    // update says it is finished.
-    std::vector<float> heights = {0.0f, wreck.GetPosition().y};  // by step
-    while (wreck.Update(20.0f) && heights.size() < 1000) {
-        heights.push_back(wreck.GetPosition().y);
-        EXPECT_GT(heights.back(), -1000.0f);
+    EXPECT_EQ(wreck.GetModel(), type.GetModel());
+    // Per 20 ms: moves by its velocity, turns by four times it, and loses 2/3
+    // of its climb; so after n steps it is 7n - n(n-1)/3 high, peaking near
+    // 40, and the 67th step takes it below -1000, which removes it.
+    int steps = 0;
+    float peak = 0.0f;
+    while (wreck.Update(20.0f) && steps < 1000) {
+        ++steps;
+        peak = std::max(peak, wreck.GetPosition().y);
+        EXPECT_GT(wreck.GetPosition().y, GFX::EnemyDeath::kRemovalDepth);
     }
-    heights.push_back(wreck.GetPosition().y);
-    ASSERT_EQ(heights.size(), 68u);
-    EXPECT_LE(heights[67], -1000.0f);
-    EXPECT_NEAR(heights[66], -968.0f, 0.05f);
-    EXPECT_NEAR(*std::max_element(heights.begin(), heights.end()), 40.33f, 0.01f);
-    EXPECT_NEAR(heights[22], 0.0f, 1e-3f);
+    EXPECT_EQ(steps + 1, 67);
+    EXPECT_NEAR(peak, 40.33f, 0.01f);
     EXPECT_FLOAT_EQ(wreck.GetPosition().x, 10.0f - 2.0f * 67.0f);
+    EXPECT_FLOAT_EQ(wreck.GetPosition().z, 20.0f + 2.0f * 67.0f);
     EXPECT_FLOAT_EQ(wreck.GetRotation().z, 8.0f * 67.0f);
 }
 
