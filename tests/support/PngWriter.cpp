@@ -49,6 +49,7 @@ struct WriteState {
     png_infop info = nullptr;
     std::vector<uint8_t> file;
     std::vector<png_bytep> rows;
+    std::vector<png_color> palette;
 };
 
 }  // namespace
@@ -71,6 +72,9 @@ std::vector<uint8_t> WritePng(const PngWriteOptions& options, const std::vector<
     state.rows.resize(options.height);
     for (uint32_t y = 0; y < options.height; ++y)
         state.rows[y] = const_cast<png_bytep>(pixels.data() + y * rowBytes);
+    state.palette.resize(256);
+    for (int i = 0; i < 256; ++i)
+        state.palette[i] = png_color{png_byte(i), png_byte(i), png_byte(i)};
 
     if (!state.info || setjmp(png_jmpbuf(state.png))) {
         png_destroy_write_struct(&state.png, &state.info);
@@ -80,6 +84,8 @@ std::vector<uint8_t> WritePng(const PngWriteOptions& options, const std::vector<
     png_set_IHDR(state.png, state.info, options.width, options.height, options.depth, options.colorType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
+    if (options.colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_PLTE(state.png, state.info, state.palette.data(), 1 << (options.depth < 8 ? options.depth : 8));
     png_set_filter(state.png, PNG_FILTER_TYPE_BASE, FilterFlag(options.filter));
     if (options.idatSize)
         png_set_compression_buffer_size(state.png, options.idatSize);

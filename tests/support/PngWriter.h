@@ -13,7 +13,7 @@
 struct PngWriteOptions {
     uint32_t width = 1;
     uint32_t height = 1;
-    int colorType = 6;         // 0 grey, 2 RGB, 4 grey+alpha, 6 RGBA
+    int colorType = 6;         // 0 grey, 2 RGB, 3 palette, 4 grey+alpha, 6 RGBA
     int depth = 8;             // bits per sample
     int filter = -1;           // -1: the library's adaptive choice; 0..4: that filter on every row
     size_t idatSize = 0;       // when set, image data goes out in chunks of at most this many bytes (>= 6)
@@ -26,5 +26,6 @@ struct PngWriteOptions {
 size_t PngRowBytes(const PngWriteOptions& options);
 
 // `pixels` holds height rows of PngRowBytes bytes, top row first, 16-bit
-// samples high byte first. Returns the encoded file, or an empty vector if the library refused.
+// samples high byte first, palette images as indices into a 256-entry grey
+// ramp. Returns the encoded file, or an empty vector if the library refused.
 std::vector<uint8_t> WritePng(const PngWriteOptions& options, const std::vector<uint8_t>& pixels);
