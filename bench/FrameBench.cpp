@@ -34,6 +34,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -94,9 +95,11 @@ bool WriteFile(const std::string& path, const std::string& text)
 }
 
 // The stress data set in a fresh directory, which becomes the working
-// directory. Shaders, textures, models, sounds, the weapons, the bullet
-// types and the heightmap are the shipped ones, linked; the level, its enemy
-// types and timeline and the scripts are written here.
+// directory. Shaders, textures, models, sounds, the bullet types and the
+// heightmap are the shipped ones, linked; the shipped scripts are copied,
+// since game scripts may only run files that really lie under data/scripts;
+// the level, its enemy types and timeline and the stress scripts are written
+// here.
 bool MakeStressData(const std::string& shipped)
 {
     char dir[] = "/tmp/vantrel-stress-XXXXXX";
@@ -106,9 +109,14 @@ bool MakeStressData(const std::string& shipped)
     for (const char* sub : {"/data", "/data/levels", "/data/scripts", "/data/scripts/enemies"})
         mkdir((root + sub).c_str(), 0755);
     bool ok = true;
-    for (const char* link : {"shaders", "textures", "models", "sounds", "scripts/weapons", "levels/Level1-bullets.txt",
+    for (const char* link : {"shaders", "textures", "models", "sounds", "levels/Level1-bullets.txt",
                              "levels/Level1-height.tga"})
         ok = symlink((shipped + "/" + link).c_str(), (root + "/data/" + link).c_str()) == 0 && ok;
+    std::error_code weapons, mainScript;
+    std::filesystem::copy(shipped + "/scripts/weapons", root + "/data/scripts/weapons",
+                          std::filesystem::copy_options::recursive, weapons);
+    std::filesystem::copy_file(shipped + "/scripts/main.lua", root + "/data/scripts/shipped-main.lua", mainScript);
+    ok = !weapons && !mainScript && ok;
 
     ok = WriteFile(root + "/data/levels/Level1.txt",
                    "1000 43999\ndata/levels/Stress-types.txt\ndata/levels/Stress-enemies.txt\n"
@@ -146,7 +154,7 @@ end
 function Stress.OnDeath() return true end
 return Stress
 )") && ok;
-    ok = WriteFile(root + "/data/scripts/main.lua", "dofile(\"" + shipped + R"(/scripts/main.lua")
+    ok = WriteFile(root + "/data/scripts/main.lua", R"(dofile("data/scripts/shipped-main.lua")
 -- The shipped entry points, and an explosion somewhere in view every 100 ms.
 local ShippedUpdate = Update
 local sinceBlast = 0
