@@ -131,11 +131,11 @@ TEST(SoundManagerTest, TheOldestVoiceGivesWayAndABurstPlaysOnce)
     EXPECT_EQ(std::vector<std::string>{"tone100.wav"}, sounds.PlayingEffects());
 }
 
-TEST(SoundManagerTest, WithoutADeviceOneLineAndEverythingElseIsHarmless)
+TEST(SoundManagerTest, WithoutADeviceOrAFileOneLineEachAndEverythingElseIsHarmless)
 {
     TempDir dir;
     WriteTone(dir, "tone.wav");
-    const std::string out = CaptureStdout([&] {
+    const std::string none = CaptureStdout([&] {
         SoundManager sounds(true, "no such output device");
         EXPECT_FALSE(sounds.HasDevice());
         sounds.LoadDirectory(dir.Path());
@@ -148,23 +148,16 @@ TEST(SoundManagerTest, WithoutADeviceOneLineAndEverythingElseIsHarmless)
         sounds.StopAll();
         EXPECT_TRUE(sounds.PlayingEffects().empty());
     });
-    EXPECT_EQ("No audio device: playing without sound\nLoading sounds...\n  " + dir.Path() + "tone.wav\n", out);
-}
+    EXPECT_EQ("No audio device: playing without sound\nLoading sounds...\n  " + dir.Path() + "tone.wav\n", none);
 
-TEST(SoundManagerTest, MissingAndUndecodableFilesAreReportedOnceWithTheirPath)
-{
-    TempDir dir;
-    WriteTone(dir, "tone.wav");
     dir.Write("notes.wav", "not a sound at all\n");
     dir.Write("empty.ogg", "");
     SoundManager sounds(false);
     const std::string out = CaptureStdout([&] {
         sounds.LoadDirectory(dir.Path());
-        for (int i = 0; i < 3; ++i) {
-            sounds.PlaySound("missing.wav", 1, 0);
-            sounds.PlaySound("notes.wav", 1, 0);
-            sounds.PlaySound("tone.wav", 1, 0);
-        }
+        for (int i = 0; i < 3; ++i)
+            for (const char* name : {"missing.wav", "notes.wav", "tone.wav"})
+                sounds.PlaySound(name, 1, 0);
         // Music is only what the directory listed: a script's name cannot lead out of it.
         sounds.PlayMusic("../" + dir.Path().substr(dir.Path().rfind('/', dir.Path().size() - 2) + 1) + "tone.wav");
     });

@@ -15,16 +15,12 @@ int main(int argc, char** argv)
     namespace fs = std::filesystem;
     size_t count = 0;
     for (int i = 1; i < argc; ++i) {
-        std::vector<fs::path> files;
-        if (fs::is_directory(argv[i])) {
-            for (const auto& entry : fs::recursive_directory_iterator(argv[i]))
-                if (entry.is_regular_file())
-                    files.push_back(entry.path());
-        } else if (fs::exists(argv[i])) {
-            files.push_back(argv[i]);
-        }
-        for (const fs::path& path : files) {
-            std::ifstream in(path, std::ios::binary);
+        if (!fs::is_directory(argv[i]))
+            continue;
+        for (const auto& entry : fs::recursive_directory_iterator(argv[i])) {
+            if (!entry.is_regular_file())
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
             std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
             ++count;

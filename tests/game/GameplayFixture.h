@@ -1,12 +1,10 @@
-// Shared set-up for gameplay and scripting tests: a fresh interpreter per
-// test, running the test's own main script from a scratch directory and
-// installed as the script host; a keyboard and a gamepad the test holds; assets
-// that touch neither files nor GL; an empty blackboard.
+// Shared set-up for gameplay and scripting tests: a fresh interpreter per test
+// running the test's own main script, a keyboard and a gamepad the test holds,
+// assets that touch neither files nor GL, an empty blackboard.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -25,11 +23,9 @@
 #include "tests/support/StubMainScript.h"
 #include "tests/support/TestFiles.h"
 
-// Values joined with single spaces (vectors by their components), so that a
-// test compares a whole state in one expectation.
-inline void Put(std::ostream& out, float v) { out << v + 0.0f; }  // -0 reads as 0
+// Values joined with single spaces (vectors by their components; -0 reads as 0).
+inline void Put(std::ostream& out, float v) { out << v + 0.0f; }
 inline void Put(std::ostream& out, const Vec2& v) { out << v.x + 0.0f << ' ' << v.y + 0.0f; }
-inline void Put(std::ostream& out, const Vec3& v) { out << v.x + 0.0f << ' ' << v.y + 0.0f << ' ' << v.z + 0.0f; }
 template <typename T>
 void Put(std::ostream& out, const T& value) { out << value; }
 template <typename... T>
@@ -47,14 +43,11 @@ inline void LoadBulletTypes(Bullets& bullets, const std::string& text)
     std::istringstream in(text);
     CaptureStdout([&] { bullets.LoadBulletTypes(in, "types"); });
 }
-
 inline void LoadEnemyTypes(Actors& actors, const std::string& text)
 {
     std::istringstream in(text);
     CaptureStdout([&] { actors.LoadEnemyTypes(in, "types"); });
 }
-
-inline size_t CountLines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
 class GameplayTest : public ::testing::Test {
 protected:
@@ -65,7 +58,6 @@ protected:
         Keyboard::SetSource([this](int key) { return held.count(key) > 0; });
         Gamepad::SetSource([this] { return pad; });
     }
-
     void TearDown() override
     {
         ScriptManager::SetInstanceForTesting(nullptr);
@@ -76,9 +68,8 @@ protected:
         Assets::SetSource({});
     }
 
-    // Starts an interpreter on a prelude (`Log` appends to the global `log`;
-    // every entry point answers with its state unchanged) followed by `main`.
-    // The problems counted so far are forgotten: a new interpreter, a new run.
+    // A new interpreter (and a new count of problems) on the stub, a `Log`
+    // that appends to the global `log`, then `main`.
     ScriptManager& Start(const std::string& main)
     {
         ScriptManager::SetInstanceForTesting(nullptr);
@@ -96,36 +87,24 @@ protected:
     lua_State* L() const { return scripts->GetState(); }
     int Top() const { return lua_gettop(L()); }
 
-    // Runs Lua code in the test's interpreter; fails the test on an error.
-    void Run(const std::string& code)
-    {
-        const int top = Top();
-        if (luaL_loadstring(L(), code.c_str()) != 0 || lua_pcall(L(), 0, 0, 0) != 0)
-            ADD_FAILURE() << "Lua: " << lua_tostring(L(), -1);
-        lua_settop(L(), top);
-    }
-
-    // The value of a Lua expression, converted with tostring.
-    std::string Eval(const std::string& expression)
+    // Runs a Lua chunk and returns its first result through tostring; fails the test on an error.
+    std::string Lua(const std::string& code)
     {
         const int top = Top();
         std::string result = "<error>";
-        if (luaL_loadstring(L(), ("return tostring(" + expression + ")").c_str()) == 0 &&
-            lua_pcall(L(), 0, 1, 0) == 0 && lua_isstring(L(), -1))
+        lua_getglobal(L(), "tostring");
+        if (luaL_loadstring(L(), code.c_str()) == 0 && lua_pcall(L(), 0, 1, 0) == 0 && lua_pcall(L(), 1, 1, 0) == 0)
             result = lua_tostring(L(), -1);
         else
             ADD_FAILURE() << "Lua: " << lua_tostring(L(), -1);
         lua_settop(L(), top);
         return result;
     }
+    void Run(const std::string& code) { Lua(code); }
+    std::string Eval(const std::string& expression) { return Lua("return " + expression); }
 
     // Every line the scripts logged, joined with " | ", and the log cleared.
-    std::string TakeLog()
-    {
-        const std::string text = Eval("table.concat(log, ' | ')");
-        Run("log = {}");
-        return text;
-    }
+    std::string TakeLog() { return Lua("local text = table.concat(log, ' | ') log = {} return text"); }
 
     TempDir dir;
     std::unique_ptr<ScriptManager> scripts;

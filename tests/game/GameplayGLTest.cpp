@@ -26,7 +26,6 @@ protected:
         source.getTexture = [this](const std::string&) { return red.get(); };
         Assets::SetSource(source);
         Start("");
-        LookDownOn(Vec2(0, 0));
     }
 
     void TearDown() override
@@ -68,47 +67,44 @@ protected:
     std::unique_ptr<Texture> red;
 };
 
-TEST_F(GameplayGL, BulletsDrawTexturedSquares)
-{
-    Bullets bullets;
-    LoadBulletTypes(bullets, "shot.png\n10 4\n");
-    bullets.AddPlayerBullet(0, Vec2(100, 200), Vec2(0, 1), 1);
-    bullets.AddEnemyBullet(0, Vec2(-150, -300), Vec2(1, 1), 1);
-    bullets.Draw();
-    EXPECT_TRUE(RedAt(100, 200));
-    EXPECT_TRUE(RedAt(-150, -300));
-    EXPECT_FALSE(RedAt(120, 200));  // size 10 is the half edge
-    EXPECT_FALSE(RedAt(0, 0));
-    ExpectStateRestored();
-}
-
-TEST_F(GameplayGL, EnemiesAreDrawnOnlyWithin500OfTheViewAndThePlayerFlashesItsShield)
+TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTheShipFlashesItsShield)
 {
     Actors actors;
     LoadEnemyTypes(actors, "grunt\ng.obj\ng.png\ng.lua\n40\n10\n");
     Player& player = *actors.GetPlayer();
-    player.SetPosition(Vec2(0, 1000));
     const Vec2 view(0, 1000);
+    player.SetPosition(view);
     GlobalInfo::Instance().SetViewPosition(view);
     LookDownOn(view);
-    struct Case {
+    const struct {
         float x, y;
         bool drawn;
     } cases[] = {{-200, 1450, true}, {-100, 1550, false}, {100, 550, true}, {200, 450, false}};
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         actors.SpawnEnemy("grunt", Vec2(c.x, c.y), 0, 0, 0);
     actors.Draw();
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(c.drawn, RedAt(c.x, c.y - view.y)) << c.y;
     EXPECT_TRUE(RedAt(0, 0));  // the ship
+    ExpectStateRestored();
+
+    LookDownOn(view);
+    Bullets bullets;
+    LoadBulletTypes(bullets, "shot.png\n10 4\n");
+    bullets.AddPlayerBullet(0, Vec2(100, 1200), Vec2(0, 1), 1);
+    bullets.AddEnemyBullet(0, Vec2(-150, 700), Vec2(1, 1), 1);
+    bullets.Draw();
+    EXPECT_TRUE(RedAt(100, 200) && RedAt(-150, -300));
+    EXPECT_FALSE(RedAt(120, 200));  // size 10 is the half edge
+    EXPECT_FALSE(RedAt(0, 0));
+    ExpectStateRestored();
+
     const auto& shield = player.GetShieldModel()->GetShaderParameters()->GetFloats();
     ASSERT_EQ(1u, shield.size());
-    EXPECT_EQ("alpha", shield[0].first);
-    EXPECT_EQ(0.0f, shield[0].second);
+    EXPECT_EQ("alpha 0", shield[0].first + " " + Join(shield[0].second));
     player.Damage(10);
     player.Draw();
     EXPECT_EQ(1.0f, shield[0].second);
-    ExpectStateRestored();
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <memory>
-#include <string>
 
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
@@ -122,9 +120,6 @@ TEST_F(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
         {"data/levels/enemies.txt", "", "", "", 0, 2},
         {"data/levels/enemies.txt", "400 300", "4O0 300",
          "    data/levels/enemies.txt:2: x \"4O0\" has characters after its digits; the line reads as 4 0\n", 1, 2},
-        {"data/levels/enemies.txt", "0 0 0\nGrunt", "0 0 6s\nGrunt",
-         "    data/levels/enemies.txt:3: delay \"6s\" has characters after its digits; the line reads as 0 0 6\n", 1,
-         2},
         {"data/levels/enemies.txt", "Grunt\n400", "Grunnt\n400",
          "    data/levels/enemies.txt:1: no enemy type is named \"Grunnt\"; the line is skipped\n", 1, 1},
         {"data/levels/types.txt", "models/grunt", "models/grnut",
