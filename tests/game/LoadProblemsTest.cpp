@@ -35,6 +35,7 @@ std::map<std::string, std::string> GoodData()
         {"data/scripts/weapons/vulcan-primary.lua", kWeapon},
         {"data/scripts/weapons/vulcan-secondary.lua", kWeapon},
         {"data/scripts/enemies/grunt.lua", kEnemy},
+        {"data/scripts/main.lua", ReadFile(std::string(VANTREL_SOURCE_DIR) + "/data/scripts/main.lua")},
         {"data/levels/L.txt",
          "1000 5000\ndata/levels/types.txt\ndata/levels/enemies.txt\ndata/levels/bullets.txt\n"
          "data/levels/height.tga\n"},
@@ -44,72 +45,21 @@ std::map<std::string, std::string> GoodData()
     };
 }
 
-// Runs the test inside a scratch game directory holding the shipped main script.
-class LoadProblems : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        mainScript = ReadFile(std::string(VANTREL_SOURCE_DIR) + "/data/scripts/main.lua");
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(dir.Path());
-        Assets::Source source;
-        source.getTexture = [this](const std::string& name) -> Texture* {
-            return name == "ship.png" || name == "grunt.png" || name == "shot.png" ? &standIn : nullptr;
-        };
-        source.getShader = [](const std::string&) -> Shader* { return nullptr; };
-        Assets::SetSource(source);
-    }
-    void TearDown() override
-    {
-        ScriptManager::SetInstanceForTesting(nullptr);
-        GlobalInfo::Instance().Reset();
-        Assets::SetSource({});
-        Problems::Reset();
-        std::filesystem::current_path(previous);
-    }
-
-    // Loads the level from `files` with a fresh interpreter and world, plays
-    // two seconds, and returns everything printed on both streams.
-    std::string LoadAndPlay(const std::map<std::string, std::string>& files, size_t& enemies)
-    {
-        std::filesystem::remove_all("data");
-        for (const auto& [path, text] : files) {
-            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-            std::ofstream(path, std::ios::binary) << text;
-        }
-        std::filesystem::create_directories("data/scripts");
-        std::ofstream("data/scripts/main.lua", std::ios::binary) << mainScript;
-        const std::vector<unsigned char> map = MakeTga(8, 60, [](int, int) { return 0; });
-        std::ofstream("data/levels/height.tga", std::ios::binary).write(reinterpret_cast<const char*>(map.data()),
-                                                                       static_cast<std::streamsize>(map.size()));
-        Problems::Reset();
-        GlobalInfo::Instance().Reset();
-        ::testing::internal::CaptureStderr();
-        const std::string out = CaptureStdout([&] {
-            ScriptManager scripts;
-            ScriptManager::SetInstanceForTesting(&scripts);
-            World world;
-            // The board's own textures are looked up outside the asset seam; only the level counts here.
-            Problems::Reset();
-            world.LoadLevel("data/levels/L.txt");
-            for (int frame = 0; frame < 120; ++frame) {
-                scripts.Update(16);
-                world.UpdateTree(16);
-            }
-            enemies = world.GetActors()->GetEnemies().size();
-            ScriptManager::SetInstanceForTesting(nullptr);
-        });
-        return out + ::testing::internal::GetCapturedStderr();
-    }
-
-    TempDir dir;
-    std::filesystem::path previous;
-    std::string mainScript;
-    Texture standIn;
-};
-
-TEST_F(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
+TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
 {
+    // The game inside a scratch directory; textures other than these three are missing.
+    TempDir dir;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    Texture standIn;
+    Assets::Source source;
+    source.getTexture = [&](const std::string& name) -> Texture* {
+        return name == "ship.png" || name == "grunt.png" || name == "shot.png" ? &standIn : nullptr;
+    };
+    source.getShader = [](const std::string&) -> Shader* { return nullptr; };
+    Assets::SetSource(source);
+    const std::vector<unsigned char> map = MakeTga(8, 60, [](int, int) { return 0; });
+
     const struct {
         const char* file;
         std::string from, to;  // the mistake: `from` replaced by `to` in `file`
@@ -124,19 +74,16 @@ TEST_F(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
          "    data/levels/enemies.txt:1: no enemy type is named \"Grunnt\"; the line is skipped\n", 1, 1},
         {"data/levels/types.txt", "models/grunt", "models/grnut",
          "    data/levels/types.txt:2: model data/models/grnut.obj cannot be opened; enemies of type Grunt are "
-         "invisible\n",
-         1, 2},
+         "invisible\n", 1, 2},
         {"data/models/grunt.obj", "f 1 2 3", "f 1 2 4",
          "    data/levels/types.txt:2: model data/models/grunt.obj was refused (see above); enemies of type Grunt "
-         "are invisible\n",
-         2, 2},
+         "are invisible\n", 2, 2},
         {"data/levels/types.txt", "grunt.png", "grunt.jpg",
          "    data/levels/types.txt:3: texture \"grunt.jpg\" is not loaded (it must be a file in data/textures/)\n", 1,
          2},
         {"data/scripts/enemies/grunt.lua", "return {", "return {{",
          "    data/levels/types.txt:4: script data/scripts/enemies/grunt.lua failed to load (EnemyLoadScript "
-         "returned the handle 0)\n",
-         2, 2},
+         "returned the handle 0)\n", 2, 2},
         {"data/levels/types.txt", "\n40\n", "\n4O\n",
          "    data/levels/types.txt:5: size \"4O\" has characters after its digits; it reads as 4\n", 1, 2},
         {"data/levels/L.txt", "types.txt", "typos.txt",
@@ -144,8 +91,7 @@ TEST_F(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
          0},
         {"data/levels/L.txt", "5000", "5000x",
          "  Bad level file data/levels/L.txt line 1: length \"5000x\" has characters after its digits; it reads as "
-         "5000\n",
-         1, 2},
+         "5000\n", 1, 2},
     };
     for (const auto& c : cases) {
         std::map<std::string, std::string> files = GoodData();
@@ -154,8 +100,31 @@ TEST_F(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
             ASSERT_NE(text.find(c.from), std::string::npos) << c.from;
             text.replace(text.find(c.from), c.from.size(), c.to);
         }
+        std::filesystem::remove_all("data");
+        for (const auto& [path, text] : files) {
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+            std::ofstream(path, std::ios::binary) << text;
+        }
+        std::ofstream("data/levels/height.tga", std::ios::binary)
+            .write(reinterpret_cast<const char*>(map.data()), static_cast<std::streamsize>(map.size()));
+        // Loads the level with a fresh interpreter and world and plays two seconds.
+        GlobalInfo::Instance().Reset();
         size_t enemies = 0;
-        const std::string out = LoadAndPlay(files, enemies);
+        ::testing::internal::CaptureStderr();
+        std::string out = CaptureStdout([&] {
+            ScriptManager scripts;
+            ScriptManager::SetInstanceForTesting(&scripts);
+            World world;
+            Problems::Reset();  // the board's own textures are looked up outside the asset seam
+            world.LoadLevel("data/levels/L.txt");
+            for (int frame = 0; frame < 120; ++frame) {
+                scripts.Update(16);
+                world.UpdateTree(16);
+            }
+            enemies = world.GetActors()->GetEnemies().size();
+            ScriptManager::SetInstanceForTesting(nullptr);
+        });
+        out += ::testing::internal::GetCapturedStderr();
         EXPECT_NE(out.find(c.line), std::string::npos) << c.to << "\n" << out;
         EXPECT_EQ(Problems::Count(), c.problems) << c.to << "\n" << out;
         EXPECT_EQ(enemies, c.enemies) << c.to << "\n" << out;
@@ -163,6 +132,10 @@ TEST_F(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
         if (c.file == std::string("data/levels/types.txt") && c.problems > 0)
             EXPECT_LT(out.find(c.line), out.find("    Loaded Grunt\n")) << out;
     }
+    GlobalInfo::Instance().Reset();
+    Assets::SetSource({});
+    Problems::Reset();
+    std::filesystem::current_path(previous);
 }
 
 // What the texture loader prints for a file that is not a PNG it can read.

@@ -30,21 +30,15 @@ protected:
     std::unique_ptr<Player> player;
 };
 
-TEST_F(PlayerTest, StartsAtTheDesignValuesAndRunsBothWeaponsPrimaryFirst)
+TEST_F(PlayerTest, StartsAtTheDesignValuesAndOneFrameWithUpHeldFromRestTheDriftAndTheClamp)
 {
-    // Position, radius (size 85), health, shield.
+    // Position, radius (size 85), health, shield; both weapons loaded and run, primary first.
     EXPECT_EQ("0 200 42 100 30", Join(player->GetPosition(), player->GetRadius(), player->GetHealth(), player->GetShield()));
     EXPECT_EQ("load data/scripts/weapons/vulcan-primary.lua | load data/scripts/weapons/vulcan-secondary.lua",
               TakeLog());
-    held = {'4'};
-    player->Update(16.5f);
-    EXPECT_EQ("weapon 10 4 16.5 | weapon 20 4 16.5", TakeLog());
-}
-
-TEST_F(PlayerTest, OneFrameWithUpHeldFromRestTheDriftAndTheClamp)
-{
-    held = {GLFW_KEY_UP};
+    held = {GLFW_KEY_UP, '4'};
     player->Update(16);
+    EXPECT_EQ("weapon 10 4 16 | weapon 20 4 16", TakeLog());
     // 16/150 moved for 16/1.3 ms, plus the drift of 3.2; then the drag.
     EXPECT_NEAR(1.313, player->GetPosition().y - 200 - 3.2, 1e-3);
     EXPECT_NEAR(0.0915, player->GetVelocity().y, 1e-4);
@@ -85,7 +79,7 @@ TEST_F(PlayerTest, KeysAndGamepadSteerTheStickInProportionBeyondTheDeadZone)
         {{GLFW_KEY_LEFT}, 0, 0, {}, 1, 0}, {{'A'}, 0, 0, {}, 1, 0}, {{GLFW_KEY_RIGHT}, 0, 0, {}, -1, 0},
         {{'D'}, 0, 0, {}, -1, 0}, {{GLFW_KEY_LEFT, GLFW_KEY_RIGHT}, 0, 0, {}, 0, 0},
         {{GLFW_KEY_UP, 'W'}, 0, 0, {}, 0, 1},  // the key and its letter are one control
-        {{}, 0, -0.5f, {}, 0, 0.5f}, {{}, 0.5f, 0, {}, -0.5f, 0}, {{}, 0, -0.15f, {}, 0, 0},  // dead zone
+        {{}, 0, -0.5f, {}, 0, 0.5f}, {{}, 0.5f, 0, {}, -0.5f, 0}, {{}, -0.2f, 0.2f, {}, 0, 0},  // dead zone
         {{}, -1.3f, 0, {}, 1, 0}, {{}, NAN, NAN, {}, 0, 0}, {{}, 0, 0, {GLFW_GAMEPAD_BUTTON_DPAD_LEFT}, 1, 0},
         {{}, 0, 0, {GLFW_GAMEPAD_BUTTON_DPAD_DOWN, GLFW_GAMEPAD_BUTTON_DPAD_RIGHT}, -1, -1},
         {{GLFW_KEY_UP}, 0, -1, {up}, 0, 1}, {{}, 0, 0.5f, {up}, 0, 0.5f},  // never harder than a key

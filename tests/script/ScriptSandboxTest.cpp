@@ -140,6 +140,9 @@ TEST(ScriptSandbox, MemoryIsBoundedAndGameFunctionsCheckTheirArguments)
         {"Vantrel.PlaySound(nil, 1)", "Vantrel.PlaySound: argument 1 (name) must be a string, got nil"},
         {"Vantrel.PlaySound('a.wav', 1, {})", "Vantrel.PlaySound: argument 3 (x) must be a number, got table"},
         {"Vantrel.PlayMusic()", "Vantrel.PlayMusic expects 1 argument (name), got 0"},
+        {"Vantrel.AddScore('lots')", "Vantrel.AddScore: argument 1 (points) must be a number, got string"},
+        {"Vantrel.AddScore(1/0)", "Vantrel.AddScore: argument 1 (points) must be a finite number"},
+        {"Vantrel.EndGame({})", "Vantrel.EndGame: argument 1 (message) must be a string, got table"},
         {"Vantrel.PlaySound('a.wav', '0.5') Vantrel.PlaySound('a.wav', 1, nil, 'extra') Vantrel.StopMusic()", ""},
         {"Vantrel.Explode('1', '2', '3', '0') Vantrel.SpawnEnemy(42, 0, 0, 0, 0, 0)", ""},  // as Lua converts
     };
