@@ -48,31 +48,18 @@ std::string WriteTone(const TempDir& dir, const std::string& name)
     return path;
 }
 
-struct Energy {
-    double left = 0, right = 0;
-};
-
-// Sum of squared samples per channel; the tone alone gives several hundred.
-Energy ReadRecording()
+// Sums of squared samples, left and right; the tone alone gives several hundred.
+std::pair<double, double> ReadRecording()
 {
     SF_INFO info = {};
     SNDFILE* file = sf_open(Recording().c_str(), SFM_READ, &info);
-    Energy energy;
-    if (!file)
-        return energy;
-    std::vector<float> frames(static_cast<size_t>(info.frames) * info.channels);
-    sf_readf_float(file, frames.data(), info.frames);
-    sf_close(file);
-    for (size_t i = 0; i + 1 < frames.size(); i += 2) {
-        energy.left += frames[i] * frames[i];
-        energy.right += frames[i + 1] * frames[i + 1];
-    }
+    std::pair<double, double> energy;
+    std::vector<float> frames(file ? static_cast<size_t>(info.frames) * info.channels : 0);
+    if (file)
+        sf_readf_float(file, frames.data(), info.frames), sf_close(file);
+    for (size_t i = 0; i + 1 < frames.size(); i += 2)
+        energy.first += frames[i] * frames[i], energy.second += frames[i + 1] * frames[i + 1];
     return energy;
-}
-
-void Listen()
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
 }  // namespace
@@ -82,12 +69,12 @@ TEST(SoundManagerTest, EffectsAreHeardPannedByPositionAndSilencedByMute)
     ASSERT_TRUE(configured);
     TempDir dir;
     WriteTone(dir, "tone.wav");
-    struct Case {
+    const struct {
         float pan;
         bool muted;
-        const char* heard;  // "left", "right", "both", "nothing"
+        const char* heard;
     } cases[] = {{-1, false, "left"}, {1, false, "right"}, {0, false, "both"}, {0, true, "nothing"}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         {
             SoundManager sounds;
             ASSERT_TRUE(sounds.HasDevice());
@@ -95,15 +82,12 @@ TEST(SoundManagerTest, EffectsAreHeardPannedByPositionAndSilencedByMute)
             sounds.SetMuted(c.muted);
             sounds.PlaySound("tone.wav", 1.0f, c.pan);
             sounds.Update();
-            Listen();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
         }  // closing the device finishes the recording
-        const Energy e = ReadRecording();
-        const std::string heard = e.left + e.right < 1e-3          ? "nothing"
-                                  : e.left > 10 * e.right          ? "left"
-                                  : e.right > 10 * e.left          ? "right"
-                                  : std::abs(e.left - e.right) < 0.2 * (e.left + e.right) ? "both"
-                                                                                           : "lopsided";
-        EXPECT_EQ(c.heard, heard) << "pan " << c.pan << " muted " << c.muted << ": " << e.left << " " << e.right;
+        const auto [left, right] = ReadRecording();
+        const char* heard = left + right < 1e-3 ? "nothing" : left > 10 * right ? "left" : right > 10 * left ? "right"
+                            : std::abs(left - right) < 0.2 * (left + right) ? "both" : "lopsided";
+        EXPECT_STREQ(c.heard, heard) << "pan " << c.pan << " muted " << c.muted << ": " << left << " " << right;
     }
 }
 

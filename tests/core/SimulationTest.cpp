@@ -139,12 +139,12 @@ TEST_F(SimulationTest, FramesAreBoundedFastForwardedAndStillWhilePausedOrEnded)
     EXPECT_FLOAT_EQ(scroll + 5 * 16 / 5.0f, simulation.GetCamera()->GetScroll());
 
     // The world runs on for two seconds of steps after the end, then holds,
-    // even in the middle of a fast-forwarded frame.
+    // even in the middle of a fast-forwarded frame (29 steps of 70 ms: 7 frames and one step).
     run.EndGame("Ship destroyed");
     int steps = 0;
     for (int frame = 0; frame < 100; ++frame)
-        steps += simulation.Frame(100, true);
-    EXPECT_EQ(int(RunState::kEndingTime / 100), steps);
+        steps += simulation.Frame(70, true);
+    EXPECT_EQ(29, steps);
     EXPECT_EQ(RunState::Phase::Ended, run.GetPhase());
     const std::string ended = state();
     EXPECT_EQ(0, simulation.Frame(16));
