@@ -1,8 +1,10 @@
 // The data and scripts the game ships. The whole of Level 1 through
 // vantrel-check's own run (the game's loaders, step and autopilot): nothing
 // fails to load, no script raises an error, the level plays to its boss.
+#include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,7 +14,9 @@
 #include "core/System.h"
 #include "game/Assets.h"
 #include "core/Loading.h"
+#include "render/Model.h"
 #include "render/ShaderManager.h"
+#include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "script/ScriptManager.h"
 #include "tests/support/TestFiles.h"
@@ -87,6 +91,29 @@ TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
     System::Instance().GetShaderManager()->Clear();
     Assets::SetSource({});
     Problems::Reset();
+}
+
+// What the run cannot see: the shipped textures decode in a layout the game
+// draws, the models carry texture coordinates and unit normals, and the height
+// map does not end on a chunk boundary (the last chunk reads one row past itself).
+TEST(ShippedLevel, FilesKeepWhatThePictureNeeds)
+{
+    for (const auto& entry : fs::directory_iterator(kRoot / "data/textures")) {
+        TextureImage image;
+        EXPECT_TRUE(entry.path().extension() != ".png" ||
+                    (Texture::Decode(entry.path().string(), image) == 0 && image.channels >= 3)) << entry.path();
+    }
+    for (const auto& entry : fs::directory_iterator(kRoot / "data/models")) {
+        Model model;
+        CaptureStdout([&] { model.LoadObj(entry.path().string()); });
+        EXPECT_TRUE(model.GetTriangleCount() > 50 && model.HasTexCoords()) << entry.path();
+        for (const std::vector<float>* frame : {&model.GetNormals(), &model.GetTangents(), &model.GetBitangents()})
+            for (size_t i = 0; i + 2 < frame->size(); i += 3)
+                ASSERT_NEAR(std::hypot((*frame)[i], (*frame)[i + 1], (*frame)[i + 2]), 1.0f, 1e-3f) << entry.path();
+    }
+    const std::string tga = ReadFile((kRoot / "data/levels/Level1-height.tga").string());
+    ASSERT_GE(tga.size(), 18u);
+    EXPECT_NE((uint8_t(tga[14]) | (uint8_t(tga[15]) << 8)) % 50, 0);
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
     bullets.AddPlayerBullet(0, Vec2(100, 1200), Vec2(0, 1), 1);
     bullets.AddEnemyBullet(0, Vec2(-150, 700), Vec2(1, 1), 1);
     bullets.Draw();
-    EXPECT_TRUE(RedAt(100, 200) && RedAt(-150, -300));
+    EXPECT_TRUE(RedAt(100, 200) && RedAt(108, 200) && RedAt(-150, -300));
     EXPECT_FALSE(RedAt(120, 200));  // size 10 is the half edge
     EXPECT_FALSE(RedAt(0, 0));
     ExpectStateRestored();
