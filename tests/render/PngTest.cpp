@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/Texture.h"
 #include "render/png/Png.h"
 #include "tests/support/PngWriter.h"
 #include "tests/support/TestFiles.h"
@@ -193,6 +194,12 @@ TEST(Png, ResultCodes)
     png_image record{};
     EXPECT_EQ(png_open(&record, nullptr, nullptr), PNG_WRONG_ARGUMENTS);
     EXPECT_EQ(png_open_path(&record, "/nonexistent/missing.png"), PNG_FILE_ERROR);
+    // A texture that fails to decode leaves the image empty.
+    TextureImage image;
+    image.width = 99;
+    image.pixels.resize(7);
+    EXPECT_EQ(Texture::Decode(TempDir().Write("damaged.png", Flipped(good, headerEnd - 1)), image), PNG_CRC_ERROR);
+    EXPECT_TRUE(image.width == 0 && image.pixels.empty());
 
     // Every failed allocation of a good decode is a clean failure.
     PngWriteOptions options{.width = 300, .height = 200, .colorType = 2, .idatSize = 4096};

@@ -38,9 +38,10 @@ TEST(ShaderGL, LoadedShadersDrawWithTheirParametersAndReportWhatIsWrong)
     ShaderParameters parameters;
     parameters.SetInt("red", 1);
     parameters.SetFloat("green", 0.1f);
-    parameters.SetFloat("green", 0.5f);        // the last value of a name counts
-    parameters.SetFloat("Green", 0.0f);        // names are case-sensitive
+    parameters.SetFloat("green", 0.5f);            // the last value of a name counts
+    parameters.SetFloat("Green", 0.0f);            // names are case-sensitive
     parameters.SetFloat("notInTheProgram", 3.0f);  // location -1 is ignored
+    EXPECT_EQ(parameters.GetFloats().size(), 3u);  // set every frame, the list must not grow
     shader->Bind();
     shader->SetParameters(parameters);
     UseClipCoordinates();

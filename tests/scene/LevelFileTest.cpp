@@ -3,6 +3,9 @@
 #include <string>
 
 #include "core/GlobalInfo.h"
+#include "effects/GraphicalEffects.h"
+#include "game/Actors.h"
+#include "game/Bullets.h"
 #include "scene/Board.h"
 #include "scene/LevelFile.h"
 #include "scene/World.h"
@@ -58,6 +61,19 @@ protected:
 
     TempDir dir;
 };
+
+// Update and draw order: actors, bullets, bonuses, effects, the board; scripts
+// find the containers through GlobalInfo.
+TEST_F(WorldLevel, BuildsItsChildrenInOrderAndRegistersTheContainers)
+{
+    World world;
+    ASSERT_EQ(world.GetChildren().size(), 5u);
+    EXPECT_EQ(world.GetChildren(), (std::vector<SceneNode*>{world.GetActors(), world.GetBullets(), world.GetChildren()[2],
+                                                           world.GetGraphicalEffects(), world.GetBoard()}));
+    const GlobalInfo& info = GlobalInfo::Instance();
+    EXPECT_TRUE(info.GetBullets() == world.GetBullets() && info.GetActors() == world.GetActors() &&
+                info.GetEffects() == world.GetGraphicalEffects());
+}
 
 // The level size is taken, the heightmap loads last, or the load stops with
 // the line that says why.
