@@ -42,7 +42,6 @@ TEST(SceneNodeGL, PositionsNestUnderTheCameraAndTheMatrixIsRestored)
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     EXPECT_TRUE(m[12] == 0.0f && m[13] == 0.0f && m[14] == 0.0f);
-    camera.RenderFrame(nullptr, nullptr);  // nothing to draw, nothing happens
 }
 
 }  // namespace

@@ -23,7 +23,10 @@ public:
     std::string& log;
 };
 
-TEST(SceneNode, AddMovesANodeAndDeletingOneDetachesItWithItsSubtree)
+// Adding moves a node to the end of its new parent's list; deleting one
+// detaches it and deletes its subtree; an update visits a node before its
+// children, including ones added during the pass.
+TEST(SceneNode, AddMovesDeleteDetachesAndUpdateVisitsNodesAddedDuringThePass)
 {
     std::string log;
     SceneNode a, b;
@@ -32,30 +35,22 @@ TEST(SceneNode, AddMovesANodeAndDeletingOneDetachesItWithItsSubtree)
     a.AddChild(x);
     a.AddChild(y);
     b.AddChild(new Probe("z", log));
-    b.AddChild(x);  // moves from a to the end of b
+    b.AddChild(x);
     EXPECT_EQ(a.GetChildren(), (std::vector<SceneNode*>{y}));
-    EXPECT_EQ(b.GetChildren()[1], x);
     EXPECT_EQ(x->GetParent(), &b);
     b.AddChild(b.GetChildren()[0]);  // re-adding to the same parent moves it to the end too
     EXPECT_EQ(b.GetChildren()[0], x);
-    EXPECT_FALSE(a.RemoveChild(x));
-
-    x->AddChild(new Probe("leaf1", log));
-    x->AddChild(new Probe("leaf2", log));
+    x->AddChild(new Probe("leaf", log));
     delete x;
-    EXPECT_EQ(log, "~x ~leaf1 ~leaf2 ");
+    EXPECT_EQ(log, "~x ~leaf ");
     ASSERT_EQ(b.GetChildren().size(), 1u);
-    EXPECT_EQ(static_cast<Probe*>(b.GetChildren()[0])->name, "z");
-}
 
-TEST(SceneNode, UpdateVisitsANodeBeforeItsChildrenIncludingOnesAddedDuringThePass)
-{
-    std::string log;
+    log.clear();
     {
         Probe root("root", log);
-        auto* a = new Probe("a", log);
-        root.AddChild(a);
-        a->AddChild(new Probe("spawner", log));
+        auto* first = new Probe("a", log);
+        root.AddChild(first);
+        first->AddChild(new Probe("spawner", log));
         root.AddChild(new Probe("b", log));
         root.UpdateTree(16.0f);
     }

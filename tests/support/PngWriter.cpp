@@ -8,12 +8,9 @@ namespace {
 
 int ChannelsOf(int colorType)
 {
-    switch (colorType) {
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;
-    }
+    return colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+           : colorType == PNG_COLOR_TYPE_RGB_ALPHA                               ? 4
+                                                                                 : 1;
 }
 
 int FilterFlag(int filter)

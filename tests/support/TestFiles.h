@@ -2,6 +2,9 @@
 // object goes out of scope.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,8 +27,13 @@ private:
 
 // Runs `body` with stdout captured and returns what it printed.
 template <typename F>
-std::string CaptureStdout(F&& body);
+std::string CaptureStdout(F&& body)
+{
+    fflush(stdout);
+    ::testing::internal::CaptureStdout();
+    body();
+    fflush(stdout);
+    return ::testing::internal::GetCapturedStdout();
+}
 
 std::string ReadFile(const std::string& path);
-
-#include "tests/support/CaptureStdout.inl"
