@@ -15,6 +15,7 @@
 #include "game/PlayObserver.h"
 #include "game/RecordReader.h"
 #include "render/Model.h"
+#include "render/ModelBatch.h"
 #include "script/ScriptManager.h"
 
 namespace {
@@ -307,9 +308,13 @@ void Actors::Draw()
 {
     player->Draw();
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
+    // Enemies of a type share a model; the batch binds it once for a run of them.
+    ModelBatch batch;
     for (const auto& enemy : enemies) {
-        if (IsDrawn(enemy->GetPosition().y, view))
-            enemy->Draw();
+        const Vec2 p = enemy->GetPosition();
+        if (IsDrawn(p.y, view) && enemy->GetModel())
+            batch.Draw(*enemy->GetModel(), Vec3(p.x, 0.0f, p.y));
     }
+    batch.End();
     Debug::EndOfPass("models");
 }

@@ -183,6 +183,7 @@ Model::ObjResult Model::LoadObj(const std::string& path)
 
 void Model::Clear()
 {
+    buffersStale = true;
     triangleCount = 0;
     hasTexCoords = false;
     positions.clear();
@@ -411,34 +412,128 @@ bool Model::LoadObjText(std::string text, const std::string& name)
     return true;
 }
 
-void Model::Draw()
+Model::~Model()
 {
-    if (triangleCount == 0)
-        return;
-    if (shader) {
-        shader->Bind();
-        if (shaderParameters)
-            shader->SetParameters(*shaderParameters);
+    ReleaseBuffers();
+}
+
+void Model::ReleaseBuffers()
+{
+    // Only a draw makes buffers, so there is a GL to give them back to.
+    if (arrayBuffer)
+        glDeleteBuffersARB(1, &arrayBuffer);
+    if (elementBuffer)
+        glDeleteBuffersARB(1, &elementBuffer);
+    arrayBuffer = elementBuffer = 0;
+    buffersStale = true;
+}
+
+bool Model::UploadBuffers()
+{
+    if (!GLEW_ARB_vertex_buffer_object)
+        return false;
+    if (!buffersStale)
+        return true;
+    if (!arrayBuffer)
+        glGenBuffersARB(1, &arrayBuffer);
+    if (!elementBuffer)
+        glGenBuffersARB(1, &elementBuffer);
+    // One buffer of the arrays one after the other, in the order Bind reads them.
+    const std::vector<float>* arrays[] = {&positions, &normals, &texCoords, &tangents, &bitangents};
+    size_t bytes = 0;
+    for (const std::vector<float>* a : arrays)
+        bytes += a->size() * sizeof(float);
+    glBindBufferARB(GL_ARRAY_BUFFER_ARB, arrayBuffer);
+    glBufferDataARB(GL_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(bytes), nullptr, GL_STATIC_DRAW_ARB);
+    size_t offset = 0;
+    for (const std::vector<float>* a : arrays) {
+        const size_t size = a->size() * sizeof(float);
+        if (size > 0)
+            glBufferSubDataARB(GL_ARRAY_BUFFER_ARB, static_cast<GLintptrARB>(offset),
+                               static_cast<GLsizeiptrARB>(size), a->data());
+        offset += size;
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
+    glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+    glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, elementBuffer);
+    glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(indices.size() * sizeof(uint32_t)),
+                    indices.data(), GL_STATIC_DRAW_ARB);
+    glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    buffersStale = false;
+    return true;
+}
+
+void Model::Bind(const Model* previous)
+{
+    // Models with and without texture coordinates use different arrays and
+    // units; between the two, everything is undone and bound afresh.
+    if (previous && previous->hasTexCoords != hasTexCoords) {
+        previous->Unbind();
+        previous = nullptr;
+    }
+    if (!previous || previous->shader != shader) {
+        if (shader)
+            shader->Bind();
+        else if (previous)
+            Shader::Unbind();
+    }
+    if (shader && shaderParameters)
+        shader->SetParameters(*shaderParameters);
+    if (!previous) {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+    }
     if (hasTexCoords) {
-        for (size_t slot = 0; slot < textures.size(); ++slot)
-            if (textures[slot])
+        for (size_t slot = 0; slot < textures.size(); ++slot) {
+            Texture* before = previous ? previous->textures[slot] : nullptr;
+            if (textures[slot] && textures[slot] != before)
                 textures[slot]->Bind(static_cast<int>(slot));
-        glClientActiveTextureARB(GL_TEXTURE0_ARB);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, texCoords.data());
-        glClientActiveTextureARB(GL_TEXTURE1_ARB);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(3, GL_FLOAT, 0, tangents.data());
-        glClientActiveTextureARB(GL_TEXTURE2_ARB);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(3, GL_FLOAT, 0, bitangents.data());
+            else if (!textures[slot] && before)
+                Texture::Unbind(static_cast<int>(slot));
+        }
     }
-    glVertexPointer(3, GL_FLOAT, 0, positions.data());
-    glNormalPointer(GL_FLOAT, 0, normals.data());
-    glDrawElements(GL_TRIANGLES, 3 * triangleCount, GL_UNSIGNED_INT, indices.data());
+
+    // With buffer objects the pointers are offsets into the bound buffer.
+    const bool buffered = UploadBuffers();
+    const void* at[5];
+    const std::vector<float>* arrays[] = {&positions, &normals, &texCoords, &tangents, &bitangents};
+    size_t offset = 0;
+    for (int i = 0; i < 5; ++i) {
+        at[i] = buffered ? reinterpret_cast<const void*>(static_cast<uintptr_t>(offset)) : arrays[i]->data();
+        offset += arrays[i]->size() * sizeof(float);
+    }
+    if (buffered) {
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, arrayBuffer);
+        glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, elementBuffer);
+    } else if (previous && previous->arrayBuffer) {
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+        glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    }
+    if (hasTexCoords) {
+        const GLenum units[] = {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB, GL_TEXTURE2_ARB};
+        const int sizes[] = {2, 3, 3};
+        for (int i = 0; i < 3; ++i) {
+            glClientActiveTextureARB(units[i]);
+            if (!previous)
+                glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(sizes[i], GL_FLOAT, 0, at[2 + i]);
+        }
+    }
+    glVertexPointer(3, GL_FLOAT, 0, at[0]);
+    glNormalPointer(GL_FLOAT, 0, at[1]);
+}
+
+void Model::DrawElements() const
+{
+    const void* first = elementBuffer && !buffersStale ? nullptr : indices.data();
+    glDrawElements(GL_TRIANGLES, 3 * triangleCount, GL_UNSIGNED_INT, first);
+}
+
+void Model::Unbind() const
+{
+    if (elementBuffer) {
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+        glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+    }
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     if (hasTexCoords) {
@@ -456,4 +551,13 @@ void Model::Draw()
     }
     if (shader)
         Shader::Unbind();
+}
+
+void Model::Draw()
+{
+    if (triangleCount == 0)
+        return;
+    Bind(nullptr);
+    DrawElements();
+    Unbind();
 }

@@ -1,7 +1,9 @@
-// A scene node holding one indexed triangle mesh in client-side arrays, drawn
-// with one glDrawElements call. Filled from a small OBJ subset (LoadObj) or by
-// the terrain builder. Carries a shader, its parameters and up to four
-// textures, none of them owned; binds them around its draw.
+// A scene node holding one indexed triangle mesh, drawn with one
+// glDrawElements call. Filled from a small OBJ subset (LoadObj) or by the
+// terrain builder. The arrays stay in memory; the first draw copies them into
+// GL buffer objects (where the GL has them), so later draws send nothing.
+// Carries a shader, its parameters and up to four textures, none of them
+// owned; binds them around its draw.
 // Tangents arrive in shaders as texture coordinate set 1, bitangents as set 2.
 // Draw leaves no program current, 2D texturing off on the units it used, and
 // texture unit 0 selected (server and client side).
@@ -21,7 +23,8 @@ class Texture;
 class Model : public SceneNode {
 public:
     Model() = default;
-    ~Model() override = default;
+    // Deletes the buffer objects, if a draw made them.
+    ~Model() override;
 
     enum class ObjResult { Loaded, Unreadable, Refused };
     // Reads an OBJ file and builds every array. An unreadable file leaves the
@@ -37,6 +40,9 @@ public:
     bool LoadObjText(std::string text, const std::string& name);
 
     void Draw() override;
+    // Gives back the buffer objects; the next draw makes them again.
+    void ReleaseBuffers();
+    bool HasBuffers() const { return arrayBuffer != 0; }
 
     void SetShader(Shader* s) { shader = s; }
     Shader* GetShader() const { return shader; }
@@ -60,6 +66,17 @@ protected:
     // Back to the empty model: no triangles, no arrays.
     void Clear();
 
+    friend class ModelBatch;
+    // Binds shader, parameters, textures and arrays, leaving out what
+    // `previous` (drawn just before and not yet unbound) already bound.
+    void Bind(const Model* previous);
+    void DrawElements() const;
+    // Undoes Bind.
+    void Unbind() const;
+    // Uploads the arrays into buffer objects when there are none yet or they
+    // are out of date; false when the GL has no buffer objects.
+    bool UploadBuffers();
+
     int triangleCount = 0;
     bool hasTexCoords = false;
     std::vector<float> positions;
@@ -71,4 +88,8 @@ protected:
     Shader* shader = nullptr;
     ShaderParameters* shaderParameters = nullptr;
     std::array<Texture*, 4> textures{};
+    // Buffer objects (0: none yet), and whether the arrays changed since.
+    unsigned int arrayBuffer = 0;
+    unsigned int elementBuffer = 0;
+    bool buffersStale = true;
 };

@@ -181,8 +181,14 @@ void Board::DrawTerrain()
     groundParameters->SetInt("plrPosX", TruncateToInt(player.x));
     groundParameters->SetInt("plrPosY", TruncateToInt(player.y));
     groundParameters->SetInt("camY", TruncateToInt(view.y));
-    for (BackgroundModel* chunk : VisibleChunks(view.y))
-        chunk->RenderTree();
+    // Chunks out of reach give back their buffer objects: a level is flown
+    // once, and keeping them all would hold a second copy of the terrain.
+    for (const auto& chunk : chunks) {
+        if (ChunkVisible(chunk->GetZStart(), chunk->GetZEnd(), view.y))
+            chunk->RenderTree();
+        else if (chunk->HasBuffers())
+            chunk->ReleaseBuffers();
+    }
     glPopMatrix();
 }
 

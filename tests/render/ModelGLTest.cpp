@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "render/GL.h"
 #include "render/Model.h"
+#include "render/ModelBatch.h"
 #include "render/ShaderManager.h"
 #include "render/ShaderParameters.h"
 #include "render/Texture.h"
@@ -76,6 +79,73 @@ TEST(ModelGL, DrawsWithItsTextureOrShaderAndLeavesTheUnitsClean)
         ExpectTextureStateRestored();
     }
     red.Release();
+    ResetGLState();
+}
+
+std::vector<uint8_t> ReadWindow()
+{
+    std::vector<uint8_t> pixels(640 * 480 * 4);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+TEST(ModelGL, BatchDrawsWhatSeparateDrawsDrawAndReloadedArraysAreSentAgain)
+{
+    ResetGLState();
+    UseClipCoordinates();
+    Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
+    Texture green(MakeSolidTexture({0, 255, 0, 255}), 1, 1);
+    // Small triangles, textured or not, overlapping in depth order.
+    const std::string textured = "v 0 0 0\nv 0.3 0 0\nv 0 0.3 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
+    Model a, b, plain;
+    CaptureStdout([&] {
+        a.LoadObjText(textured, "a.obj");
+        b.LoadObjText(textured, "b.obj");
+        plain.LoadObjText("v 0 0 0.5\nv 0.3 0 0.5\nv 0 0.3 0.5\nf 1 2 3\n", "plain.obj");
+    });
+    a.SetTexture(&red, 0);
+    b.SetTexture(&green, 0);
+    b.SetTexture(&red, 2);
+    b.SetPosition(Vec3(0.05f, 0.0f, 0.0f));
+    struct Copy {
+        Model* model;
+        Vec3 at;
+    };
+    const Copy copies[] = {{&a, {-0.8f, -0.8f, 0.0f}}, {&b, {-0.7f, -0.7f, -0.1f}}, {&a, {-0.6f, -0.6f, -0.2f}},
+                           {&plain, {-0.5f, -0.5f, -0.3f}}, {&a, {0.2f, 0.2f, 0.0f}}, {&a, {0.3f, 0.3f, 0.1f}},
+                           {&b, {0.4f, 0.1f, 0.0f}}};
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    for (const Copy& c : copies) {
+        glPushMatrix();
+        glTranslatef(c.at.x, c.at.y, c.at.z);
+        c.model->RenderTree();
+        glPopMatrix();
+    }
+    const std::vector<uint8_t> separate = ReadWindow();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    {
+        ModelBatch batch;
+        for (const Copy& c : copies)
+            batch.Draw(*c.model, c.at);
+        batch.End();
+    }
+    EXPECT_TRUE(ReadWindow() == separate);
+    // b modulates green (unit 0) by red (unit 2).
+    EXPECT_TRUE(Near(ReadPixel(480, 276), {0, 0, 0, 255}, 4)) << "the last b";
+    ExpectTextureStateRestored();
+
+    // New arrays after a draw reach the GL: the triangle moves.
+    CaptureStdout([&] { a.LoadObjText("v 0.5 0.5 0\nv 0.9 0.5 0\nv 0.5 0.9 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
+                                      "f 1/1 2/2 3/3\n", "a.obj"); });
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    a.Draw();
+    EXPECT_TRUE(Near(ReadPixel(500, 380), {255, 0, 0, 255}, 4));
+    EXPECT_TRUE(Near(ReadPixel(325, 245), {128, 128, 128, 255}, 4));
+    a.ReleaseBuffers();
+    EXPECT_FALSE(a.HasBuffers());
+    red.Release();
+    green.Release();
     ResetGLState();
 }
 

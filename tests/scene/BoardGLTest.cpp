@@ -6,6 +6,7 @@
 #include "render/GL.h"
 #include "render/ShaderManager.h"
 #include "render/Texture.h"
+#include "scene/BackgroundModel.h"
 #include "scene/Board.h"
 #include "scene/PlayerCamera.h"
 #include "tests/scene/TgaFile.h"
@@ -117,6 +118,11 @@ TEST_F(BoardGL, TerrainShowsUnderTheCameraWithTheBackdropAroundIt)
     RenderFrom(600.0f, 575.0f, &ground);
     EXPECT_TRUE(Near(ReadPixel(320, 240), kGreen, 8));
     EXPECT_TRUE(Near(ReadPixel(600, 240), kRed, 8));
+
+    // Drawn, the chunk holds buffer objects; out of reach it gives them back.
+    EXPECT_TRUE(board->GetChunks()[0]->HasBuffers());
+    RenderFrom(0.0f, 5000.0f, &ground);
+    EXPECT_FALSE(board->GetChunks()[0]->HasBuffers());
 }
 
 TEST_F(BoardGL, ForegroundStripPassesAtTwiceTheCameraRate)
