@@ -52,8 +52,9 @@ void BloomEffect::ReportOnce(const char* what)
 
 void BloomEffect::BindOutput(const Viewport& window) const
 {
-    FramebufferObject* output =
-        targetSlot == -1 ? nullptr : System::Instance().GetTextureManager()->GetRenderTarget(targetSlot);
+    FramebufferObject* output = targetSlot == -1 || outputToWindow
+                                    ? nullptr
+                                    : System::Instance().GetTextureManager()->GetRenderTarget(targetSlot);
     // An output target the driver refuses is replaced by the window, so the
     // frame is never lost.
     if (output && output->Bind(targetAttachment)) {
@@ -62,6 +63,25 @@ void BloomEffect::BindOutput(const Viewport& window) const
         FramebufferObject::Unbind();
         ScreenDraw::SetViewport(window);
     }
+}
+
+bool BloomEffect::RenderToWindowInsteadOf(Camera* camera, SceneNode* scene, int slot, int attachment)
+{
+    if (slot != targetSlot || attachment != targetAttachment || !shadersUsable)
+        return false;
+    // Without its work target Render draws the scene plainly into the
+    // output, which into the window would be drawn against another depth
+    // buffer: not the same picture in every case.
+    const Viewport entry = ScreenDraw::GetViewport();
+    FramebufferObject* work = System::Instance().GetTextureManager()->GetRenderTarget(kWorkSlot);
+    const bool workUsable = work && work->GetCount() >= 3 && work->Bind(0);
+    ScreenDraw::SetViewport(entry);
+    if (!workUsable)
+        return false;
+    outputToWindow = true;
+    Render(camera, scene);
+    outputToWindow = false;
+    return true;
 }
 
 void BloomEffect::Render(Camera* camera, SceneNode* scene)

@@ -27,6 +27,8 @@ public:
     ~BloomEffect() override;
 
     void Render(Camera* camera, SceneNode* scene) override;
+    // Only for its own output, and only when all of its passes can run.
+    bool RenderToWindowInsteadOf(Camera* camera, SceneNode* scene, int slot, int attachment) override;
 
     static void DrawFullscreenQuad(int width, int height);
 
@@ -44,5 +46,6 @@ private:
     int targetSlot = -1;
     int targetAttachment = 0;
     bool shadersUsable = false;
+    bool outputToWindow = false;  // for this frame, in place of the target
     bool reported = false;
 };

@@ -11,4 +11,14 @@ class RenderingEffect {
 public:
     virtual ~RenderingEffect() = default;
     virtual void Render(Camera* camera, SceneNode* scene) = 0;
+    // Renders as Render does, except that the picture Render would leave in
+    // colour attachment `attachment` of render-target slot `slot` goes to the
+    // window instead, with the viewport found on entry. False, having drawn
+    // nothing, when the effect cannot do that and give the same picture; an
+    // effect that does not know how never can.
+    virtual bool RenderToWindowInsteadOf(Camera* /*camera*/, SceneNode* /*scene*/, int /*slot*/,
+                                         int /*attachment*/)
+    {
+        return false;
+    }
 };
