@@ -86,6 +86,7 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
         }
         FramebufferObject::Unbind();
         ScreenDraw::SetViewport(window);
+        ScreenDraw::Clear();
         camera->Render(scene);
         return;
     }
@@ -96,7 +97,10 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
 
     target->Bind(0);  // the calm frame's checks may have bound another
     ScreenDraw::SetViewport(kOffscreen);
-    ScreenDraw::Clear();
+    // Clearing the scene texture now, when the inner effect clears it again
+    // before it draws there, cost a full write of colour and depth.
+    if (!innerEffect || !innerEffect->ClearsBeforeDrawingInto(kSlot, 0))
+        ScreenDraw::Clear();
     if (innerEffect)
         camera->RenderFrame(scene, innerEffect);
     else

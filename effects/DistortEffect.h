@@ -5,11 +5,12 @@
 // must be the World, whose DrawDistortion draws the map.
 //
 // Off-screen passes work at 640 x 480; the composite fills the window's
-// viewport as it was on entry. Leaves the window bound, the clear colour,
-// depth test and blending as at start-up, texture units 0 and 1 with 2D
-// texturing disabled and no program current. Without slot 1 on this driver
-// it draws the scene straight into the window; without its shader it copies
-// the scene to the window undistorted.
+// viewport as it was on entry, after clearing it, so the caller need not.
+// Leaves the window bound, the clear colour, depth test and blending as at
+// start-up, texture units 0 and 1 with 2D texturing disabled and no program
+// current. Without slot 1 on this driver it draws the scene straight into
+// the window; without its shader it copies the scene to the window
+// undistorted.
 //
 // A calm frame, one in which no effect draws into the map, leaves the map and
 // the composite out and has the inner effect send its picture straight to

@@ -37,6 +37,7 @@ using Picture = std::vector<Rgba>;
 // camera does not matter.
 class Pattern : public SceneNode {
 public:
+    bool gap = false;  // leaves one stripe out, showing what lies behind
     void Draw() override
     {
         glMatrixMode(GL_PROJECTION);
@@ -45,7 +46,7 @@ public:
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
         glLoadIdentity();
-        for (int i = 0; i < 40; ++i) {
+        for (int i = gap ? 1 : 0; i < 40; ++i) {
             glColor3f(i % 2 ? 0.45f : 0.2f, i % 2 ? 0.4f : 0.3f, i % 2 ? 0.35f : 0.2f);
             glRectf(-1.0f + i / 20.0f, -1, -1.0f + (i + 1) / 20.0f, 1);
         }
@@ -105,7 +106,7 @@ protected:
             world = std::make_unique<World>();
         });
         GFX::Explosion::SetTextureSource(system.GetTextureManager());
-        world->AddChild(new Pattern());
+        world->AddChild(pattern = new Pattern());
         ResetGLState();
     }
     void TearDown() override
@@ -150,6 +151,7 @@ protected:
 
     Camera camera{Vec3(0, 1000, 0), Vec3(0, 0, 0), Vec3(0, 0, 1)};
     std::unique_ptr<World> world;
+    Pattern* pattern = nullptr;  // owned by the world
 };
 
 TEST_F(FullFrameGLTest, BloomGlowsAroundBrightPartsAndLeavesMidTonesAlone)
@@ -210,6 +212,73 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
         EXPECT_EQ(Changes(calm, whole, 0), 0);
         EXPECT_EQ(Changes(Through(distort), calm, 0), 0) << "the next calm frame";
     }
+}
+
+// Magenta and a depth that rejects everything in the window.
+void JunkWindow()
+{
+    glClearColor(1.0f, 0.0f, 1.0f, 0.0f);
+    glClearDepth(0.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    glClearDepth(1.0);
+}
+
+// The effects clear what they draw into, so a frame never shows what the
+// window or a target held before, also where the scene leaves a gap or a
+// modder's blur is half transparent: the caller clears nothing.
+TEST_F(FullFrameGLTest, AFrameDoesNotDependOnWhatItsTargetsHeldBefore)
+{
+    TextureManager* textures = System::Instance().GetTextureManager();
+    auto clearAllTo = [&](float grey, double depth) {
+        glClearColor(grey, 0.0f, grey, 0.0f);
+        glClearDepth(depth);
+        for (FramebufferObject* target : {textures->GetRenderTarget(0), textures->GetRenderTarget(1)})
+            for (int i = 0; target && i < target->GetCount(); ++i) {
+                target->Bind(i);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            }
+        FramebufferObject::Unbind();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        ResetGLState();  // clears the window to grey once more
+    };
+    pattern->gap = true;
+    TempDir halfBlur;
+    for (const char* file : {"blurx.shdr", "blury.shdr", "bloom.shdr", "distort.shdr"}) {
+        std::string text = ReadFile(kShaders + file);
+        for (size_t at; std::string(file) == "blurx.shdr" && (at = text.find("vec4(sum, 1.0)")) != std::string::npos;)
+            text.replace(at, 14, "vec4(sum, 0.5)");
+        halfBlur.Write(file, text);
+    }
+    for (const std::string& shaders : {kShaders, halfBlur.Path()}) {
+        CaptureStdout([&] { LoadShaders(shaders); });
+        BloomEffect bloom(1, 0);
+        SkyboxEffect sky(nullptr);  // clears nothing
+        DistortEffect distort(&bloom), plainDistort(nullptr), skyDistort(&sky);
+        for (bool shockwave : {false, true}) {
+            if (shockwave)
+                world->GetGraphicalEffects()->AddExplosion(60.0f, Vec3(0, 10, 0), -300.0f);
+            for (auto [effect, what] : {std::pair{&distort, "bloom"}, {&plainDistort, "none"}, {&skyDistort, "sky"}}) {
+                clearAllTo(0.0f, 1.0);
+                const Picture clean = Through(*effect);
+                clearAllTo(1.0f, 0.0);
+                JunkWindow();
+                glLoadIdentity();
+                camera.RenderFrame(world.get(), effect);
+                EXPECT_EQ(Changes(ReadWindow(), clean, 0), 0) << shaders << shockwave << what;
+            }
+        }
+    }
+    // A target the driver refuses: the world straight into the window.
+    CaptureStdout([&] {
+        textures->CreateRenderTarget(1, 0, 640, 480);
+        DistortEffect distort(nullptr);
+        const Picture clean = Through(distort);
+        JunkWindow();
+        glLoadIdentity();
+        camera.RenderFrame(world.get(), &distort);
+        EXPECT_EQ(Changes(ReadWindow(), clean, 0), 0) << "refused target";
+    });
 }
 
 TEST_F(FullFrameGLTest, AShockwaveRipplesThePictureOnlyAroundItself)
