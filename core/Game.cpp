@@ -176,8 +176,16 @@ float Game::RunFrame(float frameTime)
     System& system = System::Instance();
     HandleRunInput();
     glLoadIdentity();
-    system.ClearWindow();
-    if (PlayerCamera* camera = simulation.GetCamera(); camera && simulation.GetWorld())
+    PlayerCamera* camera = simulation.GetCamera();
+    // The distortion effect clears the picture itself before its last pass
+    // fills it; clearing it here as well cost the renderer a full write of
+    // colour and depth. The bars of a letterboxed picture still need it.
+    const bool effectClearsPicture = distort && camera && simulation.GetWorld() &&
+                                     system.GetPicture().Covers(system.GetFramebufferWidth(),
+                                                                system.GetFramebufferHeight());
+    if (!effectClearsPicture)
+        system.ClearWindow();
+    if (camera && simulation.GetWorld())
         camera->RenderFrame(simulation.GetWorld(), distort.get());
     if (hud)
         hud->Render();

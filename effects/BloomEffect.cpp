@@ -50,18 +50,39 @@ void BloomEffect::ReportOnce(const char* what)
     printf("%s; the picture is drawn without bloom\n", what);
 }
 
-void BloomEffect::BindOutput(const Viewport& window) const
+bool BloomEffect::BindOutput(const Viewport& window) const
 {
-    FramebufferObject* output =
-        targetSlot == -1 ? nullptr : System::Instance().GetTextureManager()->GetRenderTarget(targetSlot);
+    FramebufferObject* output = targetSlot == -1 || outputToWindow
+                                    ? nullptr
+                                    : System::Instance().GetTextureManager()->GetRenderTarget(targetSlot);
     // An output target the driver refuses is replaced by the window, so the
     // frame is never lost.
     if (output && output->Bind(targetAttachment)) {
         ScreenDraw::SetViewport(kOffscreen);
-    } else {
-        FramebufferObject::Unbind();
-        ScreenDraw::SetViewport(window);
+        return true;
     }
+    FramebufferObject::Unbind();
+    ScreenDraw::SetViewport(window);
+    return false;
+}
+
+bool BloomEffect::RenderToWindowInsteadOf(Camera* camera, SceneNode* scene, int slot, int attachment)
+{
+    if (slot != targetSlot || attachment != targetAttachment || !shadersUsable)
+        return false;
+    // Without its work target Render draws the scene plainly into the
+    // output, which into the window would be drawn against another depth
+    // buffer: not the same picture in every case.
+    const Viewport entry = ScreenDraw::GetViewport();
+    FramebufferObject* work = System::Instance().GetTextureManager()->GetRenderTarget(kWorkSlot);
+    const bool workUsable = work && work->GetCount() >= 3 && work->Bind(0);
+    ScreenDraw::SetViewport(entry);
+    if (!workUsable)
+        return false;
+    outputToWindow = true;
+    Render(camera, scene);
+    outputToWindow = false;
+    return true;
 }
 
 void BloomEffect::Render(Camera* camera, SceneNode* scene)
@@ -84,29 +105,31 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
     Debug::EndOfPass("clears");
     camera->Render(scene);
 
+    // Slot 0's depth is the scene's alone: the blurs draw without it.
     work->Bind(1);
-    ScreenDraw::Clear();
     work->GetTexture(0)->Bind(0);
     blurXShader->Bind();
     blurXShader->SetParameters(*blurParameters);
-    DrawFullscreenQuad(kWidth, kHeight);
+    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
     Debug::EndOfPass("blur x");
 
     work->Bind(2);
-    ScreenDraw::Clear();
     work->GetTexture(1)->Bind(0);
     blurYShader->Bind();
     blurYShader->SetParameters(*blurParameters);
-    DrawFullscreenQuad(kWidth, kHeight);
+    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
     Debug::EndOfPass("blur y");
 
-    BindOutput(window);
-    ScreenDraw::Clear();
+    const bool offscreen = BindOutput(window);
     work->GetTexture(0)->Bind(0);
     work->GetTexture(2)->Bind(1);
     bloomShader->Bind();
     bloomShader->SetParameters(*bloomParameters);
-    DrawFullscreenQuad(kWidth, kHeight);
+    // The window's depth is left as the full-screen pass always left it.
+    if (offscreen)
+        ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
+    else
+        DrawFullscreenQuad(kWidth, kHeight);
 
     // Unit 1 first so that unit 0 is the active one afterwards.
     Texture::Unbind(1);

@@ -6,7 +6,9 @@
 // window's viewport as it was on entry.
 //
 // Leaves the output bound, the model-view matrix at the identity, texture
-// units 0 and 1 with 2D texturing disabled and no program current. Without a
+// units 0 and 1 with 2D texturing disabled and no program current. The
+// full-screen passes into targets draw without the depth test: a target's
+// depth then holds what the scene left (slot 0) or its last clear. Without a
 // usable work target or shader it draws the scene unchanged into the output.
 #pragma once
 
@@ -27,13 +29,20 @@ public:
     ~BloomEffect() override;
 
     void Render(Camera* camera, SceneNode* scene) override;
+    // Its output, at the start of the combine (or of the plain scene).
+    bool ClearsBeforeDrawingInto(int slot, int attachment) const override
+    {
+        return slot != -1 && slot == targetSlot && attachment == targetAttachment;
+    }
+    // Only for its own output, and only when all of its passes can run.
+    bool RenderToWindowInsteadOf(Camera* camera, SceneNode* scene, int slot, int attachment) override;
 
     static void DrawFullscreenQuad(int width, int height);
 
 private:
     // Binds the output with its viewport: 640 x 480 for a target, `window`
-    // for the window or for a target the driver refuses.
-    void BindOutput(const Viewport& window) const;
+    // for the window or for a target the driver refuses. True for a target.
+    bool BindOutput(const Viewport& window) const;
     void ReportOnce(const char* what);
 
     Shader* blurXShader = nullptr;
@@ -44,5 +53,6 @@ private:
     int targetSlot = -1;
     int targetAttachment = 0;
     bool shadersUsable = false;
+    bool outputToWindow = false;  // for this frame, in place of the target
     bool reported = false;
 };

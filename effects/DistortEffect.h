@@ -5,19 +5,30 @@
 // must be the World, whose DrawDistortion draws the map.
 //
 // Off-screen passes work at 640 x 480; the composite fills the window's
-// viewport as it was on entry. Leaves the window bound, the clear colour,
-// depth test and blending as at start-up, texture units 0 and 1 with 2D
-// texturing disabled and no program current. Without slot 1 on this driver
-// it draws the scene straight into the window; without its shader it copies
-// the scene to the window undistorted.
+// viewport as it was on entry, after clearing it, so the caller need not.
+// Leaves the window bound, the clear colour, depth test and blending as at
+// start-up, texture units 0 and 1 with 2D texturing disabled and no program
+// current. Without slot 1 on this driver it draws the scene straight into
+// the window; without its shader it copies the scene to the window
+// undistorted.
+//
+// A calm frame, one in which no effect draws into the map, leaves the map and
+// the composite out and has the inner effect send its picture straight to
+// the window, when that is known to give the same picture: the window's
+// viewport is the 640 x 480 of the off-screen passes, the inner effect can
+// redirect its output, and the shader, tried once on the first calm frame,
+// gave its source back unchanged over a clear map.
 #pragma once
 
 #include <memory>
 
 #include "effects/RenderingEffect.h"
 
+class FramebufferObject;
 class Shader;
 class ShaderParameters;
+struct Viewport;
+class World;
 
 class DistortEffect : public RenderingEffect {
 public:
@@ -34,8 +45,19 @@ public:
     static void DrawFullscreenQuad(int width, int height);
 
 private:
+    // The calm frame's short way; false, having drawn nothing, when it does
+    // not apply.
+    bool RenderCalm(Camera* camera, SceneNode* scene, World* world, const Viewport& window,
+                    FramebufferObject& target);
+    // Whether the composite over a clear map copies its source: drawn, as
+    // to the window, into a target of its own and read back.
+    bool CompositeCopiesOverAClearMap(FramebufferObject& target) const;
+
+    enum class CalmCopy { Untried, Exact, Changes };
+
     Shader* distortShader = nullptr;
     std::unique_ptr<ShaderParameters> distortParameters;
     RenderingEffect* innerEffect = nullptr;
     bool reported = false;
+    CalmCopy calmCopy = CalmCopy::Untried;
 };

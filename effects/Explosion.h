@@ -43,6 +43,7 @@ public:
 
     void Draw(SpriteBatch& sprites) override;
     void DrawDistortion(SpriteBatch& sprites) override;
+    bool HasDistortion() const override { return IsVisible(size, time); }
     bool Update(float dt) override;
     float GetHeight() const override { return position.y; }
 

@@ -22,6 +22,10 @@ public:
     virtual void Draw(SpriteBatch& sprites) = 0;
     // The effect's contribution to the distortion map; most effects have none.
     virtual void DrawDistortion(SpriteBatch& /*sprites*/) {}
+    // Whether DrawDistortion would draw anything now. A frame in which no
+    // effect would may leave the distortion map out; so an effect that
+    // draws into the map must say so here.
+    virtual bool HasDistortion() const { return false; }
     // Advances by dt milliseconds; false means finished, to be destroyed.
     virtual bool Update(float dt) = 0;
     // The effect's current y coordinate.

@@ -61,6 +61,14 @@ void GraphicalEffects::DrawDistortion()
     Debug::EndOfPass("distort map");
 }
 
+bool GraphicalEffects::HasDistortion() const
+{
+    for (const auto& effect : effects)
+        if (effect->HasDistortion())
+            return true;
+    return false;
+}
+
 void GraphicalEffects::Update(float dt)
 {
     // One pass that updates every effect once, in order, and closes the gaps

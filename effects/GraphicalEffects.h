@@ -42,6 +42,8 @@ public:
     void Draw() override;
     void Update(float dt) override;
     void DrawDistortion();
+    // Whether DrawDistortion would draw anything now. No GL needed.
+    bool HasDistortion() const;
 
     size_t GetEffectCount() const { return effects.size(); }
     // Null outside 0..GetEffectCount()-1.

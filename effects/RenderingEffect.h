@@ -11,4 +11,19 @@ class RenderingEffect {
 public:
     virtual ~RenderingEffect() = default;
     virtual void Render(Camera* camera, SceneNode* scene) = 0;
+    // Renders as Render does, except that the picture Render would leave in
+    // colour attachment `attachment` of render-target slot `slot` goes to the
+    // window instead, with the viewport found on entry. False, having drawn
+    // nothing, when the effect cannot do that and give the same picture; an
+    // effect that does not know how never can.
+    // True when Render clears colour attachment `attachment` of render-target
+    // slot `slot` before it draws anything there, and the depth before
+    // anything there uses it: a caller's clear of it just before would be
+    // redundant.
+    virtual bool ClearsBeforeDrawingInto(int /*slot*/, int /*attachment*/) const { return false; }
+    virtual bool RenderToWindowInsteadOf(Camera* /*camera*/, SceneNode* /*scene*/, int /*slot*/,
+                                         int /*attachment*/)
+    {
+        return false;
+    }
 };

@@ -91,6 +91,22 @@ void FramebufferObject::Unbind()
     System::Instance().BindWindow();
 }
 
+std::vector<unsigned char> FramebufferObject::ReadPixels(int i) const
+{
+    std::vector<unsigned char> pixels;
+    if (i < 0 || i >= count)
+        return pixels;
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT + i);
+    // RGBA rows are whole words: any pack alignment reads them tightly.
+    pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(bound));
+    return pixels;
+}
+
 Texture* FramebufferObject::GetTexture(int i)
 {
     if (i < 0 || i >= count)

@@ -27,6 +27,9 @@ public:
     static void Unbind();
     // Null outside 0..count-1.
     Texture* GetTexture(int i);
+    // What colour attachment i holds, as RGBA bytes, bottom row first; empty
+    // outside 0..count-1. The framebuffer bound before stays bound.
+    std::vector<unsigned char> ReadPixels(int i) const;
     int GetCount() const { return count; }
     unsigned int GetFramebuffer() const { return framebuffer; }
 

@@ -60,6 +60,20 @@ void ScreenDraw::FullscreenQuad(int width, int height)
     PopOrtho();
 }
 
+void ScreenDraw::FullscreenQuadWithoutDepth(int width, int height)
+{
+    glClear(GL_COLOR_BUFFER_BIT);
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glLoadIdentity();
+    PushOrtho(0.0, width, height, 0.0);
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    Quad({{0, 1, 0, 0}, {0, 0, 0, h}, {1, 0, w, h}, {1, 1, w, 0}});
+    PopOrtho();
+    if (depthTest)
+        glEnable(GL_DEPTH_TEST);
+}
+
 Viewport ScreenDraw::GetViewport()
 {
     GLint v[4] = {0, 0, 0, 0};

@@ -38,6 +38,12 @@ public:
     // with the texture upright (its t = 1 row at the top). The model-view
     // matrix is the identity afterwards.
     static void FullscreenQuad(int width, int height);
+    // The same pass into an off-screen target whose depth nothing reads
+    // before its next clear: clears colour only and draws with the depth
+    // test off. The quad covers every pixel once, at a depth that a cleared
+    // buffer lets through, so the colours are FullscreenQuad's; only the
+    // depth buffer is left as it was.
+    static void FullscreenQuadWithoutDepth(int width, int height);
 
     static Viewport GetViewport();
     static void SetViewport(const Viewport& viewport);

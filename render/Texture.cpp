@@ -133,6 +133,18 @@ void Texture::Set(unsigned int id_, int width_, int height_)
     height = height_;
 }
 
+bool Texture::Replace(const TextureImage& image)
+{
+    if (id == 0 || image.channels != 4 || image.width != width || image.height != height ||
+        image.pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
+        return false;
+    Bind(0);
+    // RGBA rows are whole words, tightly packed under any unpack alignment.
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
+    Unbind(0);
+    return true;
+}
+
 void Texture::Bind(int unit) const
 {
     glActiveTextureARB(GL_TEXTURE0_ARB + ClampUnit(unit));

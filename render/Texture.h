@@ -26,6 +26,10 @@ public:
     virtual void Release();
 
     void Set(unsigned int id, int width, int height);
+    // Replaces level 0 with an RGBA image of the texture's own size; false,
+    // changing nothing, for any other image. Leaves the texture bound to
+    // unit 0 with 2D texturing disabled there.
+    bool Replace(const TextureImage& image);
     // Units 0 to 3; anything else means unit 0. Leaves the unit active.
     void Bind(int unit) const;
     static void Unbind(int unit);

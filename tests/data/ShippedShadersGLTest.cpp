@@ -1,7 +1,8 @@
 // The shaders the game ships: each compiles and links on the driver at hand
-// with the uniforms the game sets, and the ground's glow sits under the ship.
-// What the bloom and distortion passes do to a picture is checked through
-// the effects themselves (FullFrameGLTest).
+// with the uniforms the game sets, the blurs' texel-fetching way gives the
+// filtered way's picture, and the ground's glow sits under the ship. What
+// the bloom and distortion passes do to a picture is checked through the
+// effects themselves (FullFrameGLTest).
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -11,7 +12,9 @@
 #include <gtest/gtest.h>
 
 #include "render/Directory.h"
+#include "render/FramebufferObject.h"
 #include "render/GL.h"
+#include "render/ScreenDraw.h"
 #include "render/Shader.h"
 #include "render/ShaderParameters.h"
 #include "tests/support/GLTestUtil.h"
@@ -24,9 +27,9 @@ const std::string kShaderDir = std::string(VANTREL_SOURCE_DIR) + "/data/shaders/
 struct LoadedShader {
     std::unique_ptr<Shader> shader;
     std::string output;  // what the constructor printed
-    explicit LoadedShader(const std::string& file)
+    explicit LoadedShader(const std::string& path)
     {
-        output = CaptureStdout([&] { shader = std::make_unique<Shader>(kShaderDir + file); });
+        output = CaptureStdout([&] { shader = std::make_unique<Shader>(path); });
     }
     ~LoadedShader() { shader->Release(); }
 };
@@ -49,7 +52,7 @@ TEST(ShippedShaders, EveryShaderLinksWithTheUniformsTheGameSets)
         {"distort.shdr", {"source_tex", "distort_tex"}},
     };
     for (const auto& [file, uniforms] : cases) {
-        LoadedShader loaded(file);
+        LoadedShader loaded(kShaderDir + file);
         GLint linked = 0;
         glGetObjectParameterivARB(loaded.shader->GetProgram(), GL_OBJECT_LINK_STATUS_ARB, &linked);
         EXPECT_TRUE(linked && loaded.output.find("rror") == std::string::npos) << file << ": " << loaded.output;
@@ -60,10 +63,54 @@ TEST(ShippedShaders, EveryShaderLinksWithTheUniformsTheGameSets)
     EXPECT_EQ(ListFilesWithExtension(kShaderDir, ".shdr").size(), std::size(cases));
 }
 
+// Where the driver fetches single texels the blurs average each tap's two
+// texels themselves; the filtered way, which every driver has, is the
+// reference. Both are drawn as the bloom draws them, over noise.
+TEST(ShippedShaders, TheBlursFetchedTexelsGiveTheFilteredBlur)
+{
+    ResetGLState();
+    FramebufferObject target(2, 640, 480);
+    TextureImage noise;
+    noise.width = 640;
+    noise.height = 480;
+    noise.channels = 4;
+    uint32_t state = 1;
+    for (int i = 0; i < 640 * 480 * 4; ++i)
+        noise.pixels.push_back(uint8_t((state = state * 1664525u + 1013904223u) >> 24));
+    ASSERT_TRUE(target.GetTexture(0)->Replace(noise));
+    ShaderParameters size;
+    size.SetInt("width", 640);
+    size.SetInt("height", 480);
+    TempDir dir;
+    for (const char* file : {"blurx.shdr", "blury.shdr"}) {
+        std::vector<std::vector<unsigned char>> drawn;
+        const std::string text = ReadFile(kShaderDir + file);
+        const size_t fetching = text.find("#ifdef GL_EXT_gpu_shader4");
+        ASSERT_NE(fetching, std::string::npos) << file;
+        for (bool filtered : {false, true}) {
+            LoadedShader loaded(dir.Write(file, filtered ? std::string(text).replace(fetching, 25, "#if 0") : text));
+            target.Bind(1);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            target.GetTexture(0)->Bind(0);
+            loaded.shader->Bind();
+            loaded.shader->SetParameters(size);
+            ScreenDraw::FullscreenQuad(640, 480);
+            Shader::Unbind();
+            Texture::Unbind(0);
+            drawn.push_back(target.ReadPixels(1));
+        }
+        FramebufferObject::Unbind();
+        int largest = 0;
+        for (size_t i = 0; i < drawn[0].size(); ++i)
+            largest = std::max(largest, std::abs(int(drawn[0][i]) - int(drawn[1][i])));
+        EXPECT_LE(largest, 1) << file;  // the filter rounds its average to 8 bits
+    }
+}
+
 TEST(ShippedShaders, GroundGlowSitsUnderThePlayerAsTheCameraSeesIt)
 {
     ResetGLState();
-    LoadedShader ground("ground.shdr");
+    LoadedShader ground(kShaderDir + "ground.shdr");
     // The player to the side and a little ahead of the view; the camera follows
     // half way (level width 1000), the board shifts the terrain by half the
     // camera's x and lays it 1000 below the play plane.

@@ -18,6 +18,8 @@
 #include "effects/GraphicalEffects.h"
 #include "game/EnemyType.h"
 #include "render/Model.h"
+#include "render/TextureManager.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -34,6 +36,7 @@ public:
     void DrawDistortion(SpriteBatch&) override { log += name; }
     bool Update(float) override { log += name; return --lives > 0; }
     float GetHeight() const override { return height; }
+    bool HasDistortion() const override { return name == 'F'; }
 
 private:
     char name;
@@ -67,11 +70,13 @@ TEST_F(GraphicalEffectsTest, FinishedEffectsGoInOnePassAndDrawSkipsThoseBelowThe
     effects.Draw();
     EXPECT_EQ(log, "CF");  // E is below the ground plane, F on it
     log.clear();
+    EXPECT_TRUE(effects.HasDistortion());  // F's, the last one's
     effects.DrawDistortion();
     effects.Update(16.0f);
     effects.Update(16.0f);
     EXPECT_EQ(log, "CEFCEFC~E~F~");
     EXPECT_EQ(effects.GetEffectCount(), 0u);
+    EXPECT_FALSE(effects.HasDistortion());
 }
 
 TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAtBoundedOffsets)
@@ -115,8 +120,11 @@ TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAtBoundedOffsets)
 // Visible only after its delay and for size x 10 ms, removed by the first
 // update that reaches its end; size 0 or less (or NaN) never visible and gone
 // at its first update, even when a negative delay has started its clock.
+// It says it has a shockwave exactly when it draws one.
 TEST_F(GraphicalEffectsTest, AnExplosionLivesFromItsDelayToItsEnd)
 {
+    TextureManager noSprites;
+    Explosion::SetTextureSource(&noSprites);
     const struct {
         float size, delay, dt;
     } cases[] = {{20, 300, 16}, {15, 0, 7}, {0, 0, 16}, {-10, 0, 16}, {0, -100, 16}, {kNaN, 0, 16}};
@@ -128,14 +136,18 @@ TEST_F(GraphicalEffectsTest, AnExplosionLivesFromItsDelayToItsEnd)
         const bool lives = c.size > 0;
         float elapsed = 0.0f;
         while (local.GetEffectCount() == 1 && elapsed < 1e5f) {
-            auto* e = static_cast<const Explosion*>(local.GetEffect(0));
+            auto* e = static_cast<Explosion*>(local.GetEffect(0));
             EXPECT_EQ(Explosion::IsVisible(e->GetSize(), e->GetTime()), lives && elapsed > c.delay) << elapsed;
+            SpriteBatch shockwave;
+            CaptureStdout([&] { e->DrawDistortion(shockwave); });
+            EXPECT_EQ(local.HasDistortion(), shockwave.GetQueued() == 1) << elapsed;
             local.Update(c.dt);
             elapsed += c.dt;
         }
         EXPECT_EQ(local.GetEffectCount(), 0u);
         EXPECT_EQ(elapsed, lives ? std::ceil((c.delay + c.size * 10.0f) / c.dt) * c.dt : c.dt);
     }
+    Explosion::SetTextureSource(nullptr);
 }
 
 TEST_F(GraphicalEffectsTest, AWreckExplodesThenFliesUpTumblesAndFallsUntilRemoved)
