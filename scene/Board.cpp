@@ -161,10 +161,11 @@ void Board::DrawBackdrop()
 void Board::DrawGround()
 {
     // The terrain is opaque and lies above the backdrop everywhere, so drawn
-    // first it hides the backdrop through the depth test: the renderer then
-    // skips the backdrop's texturing and blending wherever terrain is, and
-    // the picture is the same as backdrop first. Twice: the backdrop is
-    // translucent, and the second pass blended over the first makes it denser.
+    // first it hides the backdrop through the depth test and the picture is
+    // the same as backdrop first. (With the alpha test on, the software
+    // renderer still shades the hidden backdrop; the order saves nothing
+    // there.) Twice: the backdrop is translucent, and the second pass blended
+    // over the first makes it denser.
     DrawTerrain();
     DrawBackdrop();
     DrawBackdrop();
