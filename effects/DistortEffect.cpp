@@ -120,19 +120,23 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
 
     FramebufferObject::Unbind();
     ScreenDraw::SetViewport(window);
-    target->GetTexture(0)->Bind(0);
+    DrawComposite(*target);
+    Debug::EndOfPass("distort");
+}
+
+void DistortEffect::DrawComposite(FramebufferObject& target) const
+{
+    target.GetTexture(0)->Bind(0);
     if (distortShader) {
-        target->GetTexture(1)->Bind(1);
+        target.GetTexture(1)->Bind(1);
         distortShader->Bind();
         distortShader->SetParameters(*distortParameters);
     }
     // Without the shader the fixed pipeline copies the scene texture as it is.
     DrawFullscreenQuad(kWidth, kHeight);
-
     Texture::Unbind(1);
     Texture::Unbind(0);
     Shader::Unbind();
-    Debug::EndOfPass("distort");
 }
 
 bool DistortEffect::RenderCalm(Camera* camera, SceneNode* scene, World* world, const Viewport& window,
@@ -165,14 +169,7 @@ bool DistortEffect::CompositeCopiesOverAClearMap(FramebufferObject& target) cons
         // drawn with the start-up blending.
         if (!scratch.Bind(0))
             return false;
-        target.GetTexture(0)->Bind(0);
-        target.GetTexture(1)->Bind(1);
-        distortShader->Bind();
-        distortShader->SetParameters(*distortParameters);
-        DrawFullscreenQuad(kWidth, kHeight);
-        Texture::Unbind(1);
-        Texture::Unbind(0);
-        Shader::Unbind();
+        DrawComposite(target);
         const std::vector<unsigned char> drawn = scratch.ReadPixels(0);
         if (drawn.size() != picture.pixels.size())
             return false;

@@ -52,6 +52,9 @@ private:
     // Whether the composite over a clear map copies its source: drawn, as
     // to the window, into a target of its own and read back.
     bool CompositeCopiesOverAClearMap(FramebufferObject& target) const;
+    // The scene texture of the target through the distort shader (or copied
+    // as it is without one) into whatever is bound.
+    void DrawComposite(FramebufferObject& target) const;
 
     enum class CalmCopy { Untried, Exact, Changes };
 

@@ -119,8 +119,9 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
         // The console lines of start-up again; F5 reloads shaders and textures first.
         EXPECT_TRUE(output.size() >= world.size() && output.substr(output.size() - world.size()) == world)
             << round << output;
-        if (way == Way::F5)
+        if (way == Way::F5) {
             EXPECT_EQ(0u, output.find("\nLoading shaders...\n")) << output;
+        }
         EXPECT_EQ(way == Way::F5, output.find("Loading textures...\n") != std::string::npos) << round;
         // A fresh Lua state, a fresh run, and the blackboard pointing at the new world only.
         Lua("assert(leftover == nil and Vantrel.GetScore() == 0)");

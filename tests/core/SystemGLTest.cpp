@@ -99,8 +99,9 @@ TEST(SystemGL, FullScreenShowsTheLetterboxedPictureAndSwitchesBack)
     // Black outside, wherever the screen's shape leaves bars.
     for (auto [x, y] : {std::pair{left - 1, screenHeight / 2}, {right + 1, screenHeight / 2},
                         {screenWidth / 2, bottom - 1}, {screenWidth / 2, top + 1}})
-        if (x >= 0 && x < screenWidth && y >= 0 && y < screenHeight)
+        if (x >= 0 && x < screenWidth && y >= 0 && y < screenHeight) {
             EXPECT_TRUE(Near(ReadPixel(x, y), black)) << x << ',' << y;
+        }
 
     // Off-screen passes keep their own size, without the window's scissor; back on the window, the picture.
     FramebufferObject target(1, 640, 480);
