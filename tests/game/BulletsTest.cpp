@@ -37,15 +37,8 @@ TEST_F(BulletsTest, LoadsOneTypePerRecordAndSaysHowMany)
         EXPECT_EQ(c.output, CaptureStdout([&] { EXPECT_TRUE(fresh.LoadBulletTypes(in, "level.bt")); })) << c.text;
         EXPECT_EQ(c.types, fresh.GetBulletTypes().size()) << c.text;
     }
-    // From a file: size, then radius.
-    const std::string path = dir.Write("bullets.txt", "shot.png\n4 5\nbig.png\n16 -3 99\n");
-    Bullets fresh;
-    EXPECT_EQ("  Loading bullet types...\n    Loaded 2 bullet types\n",
-              CaptureStdout([&] { EXPECT_TRUE(fresh.LoadBulletTypes(path)); }));
-    EXPECT_EQ("16 -3", Join(fresh.GetBulletTypes().at(1)->GetSize(), fresh.GetBulletTypes()[1]->GetRadius()));
-    EXPECT_EQ("  Loading bullet types...\n  Couldn't open BulletType file.\n  " + dir.Path() +
-                  "none: cannot be opened: No such file or directory\n",
-              CaptureStdout([&] { EXPECT_FALSE(fresh.LoadBulletTypes(dir.Path() + "none")); }));
+    // Size, then radius.
+    EXPECT_EQ("4 5", Join(bullets.GetBulletTypes()[0]->GetSize(), bullets.GetBulletTypes()[0]->GetRadius()));
 }
 
 TEST_F(BulletsTest, BulletsFaceTheirVelocityMoveAndAreDroppedOutsideTheOpenBandKeepingTheirOrder)
