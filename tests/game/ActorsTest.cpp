@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <random>
+
 #include "tests/game/GameplayFixture.h"
 
 namespace {
@@ -198,6 +201,42 @@ TEST_F(ActorsTest, WhatScriptsAddDuringThePassIsHandledLaterInTheSamePass)
     EXPECT_EQ(std::string::npos, log.find("do 97"));  // born behind the window and removed at once
     EXPECT_EQ(2u + 600 + 2, actors->GetEnemies().size());
     EXPECT_EQ(2.0f, actors->GetEnemies()[0]->GetHealth());
+}
+
+// The grid broad phase changes nothing but speed: over frames in which the
+// bullets move and are spent, and scripts append bullets (enough to make the
+// grid rebuild in mid-pass), the same hits in the same order as the plain loop.
+TEST_F(ActorsTest, TheGridGivesTheHitsOfThePlainLoopInTheirOrder)
+{
+    Run("function onHit(health, damage, id, x, y) if damage == 3 then\n"
+        "  for i = 1, 40 do Vantrel.ShootPlayerPlasma(0, x + 1e5, y, 0, 0, 1) end\n"
+        "  Vantrel.ShootPlayerPlasma(0, x + 3, y, 0, 0, 2) end return health - damage end");
+    auto play = [&](bool grid) {
+        std::mt19937 random(7);
+        auto uniform = [&](float low, float high) { return std::uniform_real_distribution<float>(low, high)(random); };
+        auto fresh = std::make_unique<Actors>();
+        fresh->SetBroadPhase(grid);
+        GlobalInfo::Instance().SetActors(fresh.get());
+        actors = std::move(fresh);
+        LoadEnemyTypes(*actors, kTypes);
+        Bullets shots;
+        LoadBulletTypes(shots, "shot.png\n4 5\n");
+        GlobalInfo::Instance().SetBullets(&shots);
+        for (int i = 0; i < 30; ++i)
+            actors->SpawnEnemy(i % 2 ? "brute" : "grunt", Vec2(uniform(-400, 400), uniform(900, 1300)), float(i), 0, 0);
+        for (int i = 0; i < 400; ++i)
+            shots.AddPlayerBullet(0, Vec2(uniform(-400, 400), uniform(700, 1300)),
+                                  Vec2(uniform(-1, 1), uniform(0, 2)), float(1 + i % 4));
+        for (int frame = 0; frame < 6; ++frame) {
+            actors->Update(16);
+            shots.Update(16);
+        }
+        GlobalInfo::Instance().SetBullets(&bullets);
+        return TakeLog() + "\n" + Ids();
+    };
+    const std::string plain = play(false);
+    EXPECT_EQ(plain, play(true));
+    EXPECT_GT(std::count(plain.begin(), plain.end(), '|'), 300) << plain;
 }
 
 }  // namespace
