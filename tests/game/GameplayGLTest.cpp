@@ -7,38 +7,35 @@
 
 namespace {
 
-// Everything is a 40 x 40 square in the play plane, facing up, in plain red.
-class GameplayGL : public GameplayTest {
-protected:
-    void SetUp() override
-    {
-        GameplayTest::SetUp();
-        ResetGLState();
-        red = std::make_unique<Texture>(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
-        Assets::Source source = Assets::NullSource();
-        source.loadModel = [](const std::string& path) {
-            auto model = std::make_unique<Model>();
-            model->LoadObjText("v -20 0 -20\nv 20 0 -20\nv 20 0 20\nv -20 0 20\n"
-                               "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 3/3 2/2\nf 1/1 4/4 3/3\n",
-                               path);
-            return model;
-        };
-        source.getTexture = [this](const std::string&) { return red.get(); };
-        Assets::SetSource(source);
-        Start("");
-    }
+using GameplayGL = GameplayTest;
 
-    void TearDown() override
-    {
-        red->Release();
-        ResetGLState();
-        GameplayTest::TearDown();
-    }
+// Whether the pixel showing play-plane point (x, z), relative to the view, is red.
+bool RedAt(float x, float z)
+{
+    const Rgba pixel = ReadPixel(320 - static_cast<int>(x), 240 + static_cast<int>(z * 0.4f));
+    return pixel[0] > 200 && pixel[1] < 60 && pixel[2] < 60;
+}
 
-    // Straight down on the play plane as the game's camera looks (world z up
-    // the screen, world x to the left), 600 units each way from `view` along z.
-    void LookDownOn(const Vec2& view)
-    {
+// Everything is a 40 x 40 square in the play plane, facing up, in plain red,
+// seen straight down as the game's camera looks (world z up the screen, world
+// x to the left), 600 units each way from the view along z.
+TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTheShipFlashesItsShield)
+{
+    ResetGLState();
+    Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
+    Assets::Source source = Assets::NullSource();
+    source.loadModel = [](const std::string& path) {
+        auto model = std::make_unique<Model>();
+        model->LoadObjText("v -20 0 -20\nv 20 0 -20\nv 20 0 20\nv -20 0 20\n"
+                           "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nf 1/1 3/3 2/2\nf 1/1 4/4 3/3\n",
+                           path);
+        return model;
+    };
+    source.getTexture = [&red](const std::string&) { return &red; };
+    Assets::SetSource(source);
+    Start("");
+    const Vec2 view(0, 1000);
+    auto lookDown = [&] {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(-320, 320, -600, 600, 1, 2000);
@@ -47,35 +44,20 @@ protected:
         gluLookAt(view.x, 1000, view.y, view.x, 0, view.y, 0, 0, 1);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    }
-
-    // Whether the pixel showing play-plane point (x, z), relative to the view, is red.
-    static bool RedAt(float x, float z)
-    {
-        const Rgba pixel = ReadPixel(320 - static_cast<int>(x), 240 + static_cast<int>(z * 0.4f));
-        return pixel[0] > 200 && pixel[1] < 60 && pixel[2] < 60;
-    }
-
-    static void ExpectStateRestored()
-    {
+    };
+    auto expectStateRestored = [] {
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
         GLint depth = 0;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         EXPECT_EQ(1, depth);
-    }
+    };
 
-    std::unique_ptr<Texture> red;
-};
-
-TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTheShipFlashesItsShield)
-{
     Actors actors;
     LoadEnemyTypes(actors, "grunt\ng.obj\ng.png\ng.lua\n40\n10\n");
     Player& player = *actors.GetPlayer();
-    const Vec2 view(0, 1000);
     player.SetPosition(view);
     GlobalInfo::Instance().SetViewPosition(view);
-    LookDownOn(view);
+    lookDown();
     const struct {
         float x, y;
         bool drawn;
@@ -86,9 +68,9 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
     for (const auto& c : cases)
         EXPECT_EQ(c.drawn, RedAt(c.x, c.y - view.y)) << c.y;
     EXPECT_TRUE(RedAt(0, 0));  // the ship
-    ExpectStateRestored();
+    expectStateRestored();
 
-    LookDownOn(view);
+    lookDown();
     Bullets bullets;
     LoadBulletTypes(bullets, "shot.png\n10 4\n");
     bullets.AddPlayerBullet(0, Vec2(100, 1200), Vec2(0, 1), 1);
@@ -97,7 +79,7 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
     EXPECT_TRUE(RedAt(100, 200) && RedAt(108, 200) && RedAt(-150, -300));
     EXPECT_FALSE(RedAt(120, 200));  // size 10 is the half edge
     EXPECT_FALSE(RedAt(0, 0));
-    ExpectStateRestored();
+    expectStateRestored();
 
     const auto& shield = player.GetShieldModel()->GetShaderParameters()->GetFloats();
     ASSERT_EQ(1u, shield.size());
@@ -105,6 +87,8 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
     player.Damage(10);
     player.Draw();
     EXPECT_EQ(1.0f, shield[0].second);
+    red.Release();
+    ResetGLState();
 }
 
 }  // namespace
