@@ -86,6 +86,18 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
          "returned the handle 0)\n", 2, 2},
         {"data/levels/types.txt", "\n40\n", "\n4O\n",
          "    data/levels/types.txt:5: size \"4O\" has characters after its digits; it reads as 4\n", 1, 2},
+        // A '#' line inside a record is data; a record the file cuts short is dropped.
+        {"data/levels/types.txt", "data/models/grunt.obj", "# model",
+         "    data/levels/types.txt:2: model # cannot be opened; enemies of type Grunt are invisible\n", 1, 2},
+        {"data/levels/types.txt", "\n40\n10\n", "\n40\n",  // and the timeline names an unknown type twice
+         "    data/levels/types.txt:1: the file ends inside this record; the record is dropped\n", 3, 0},
+        {"data/levels/enemies.txt", "450 300\n0 0 0\n", "450 300\n",
+         "    data/levels/enemies.txt:4: the file ends inside this record; the record is dropped\n", 1, 1},
+        {"data/levels/enemies.txt", "450 300\n0 0 0\n", "450 300\n0 0 0", "", 0, 2},  // no newline at the end
+        {"data/levels/bullets.txt", "4 5\n", "# 4 5\n",
+         "    data/levels/bullets.txt:2: size \"#\" is not a number; the line reads as 0 0\n", 1, 2},
+        {"data/levels/bullets.txt", "4 5\n", "4 5\nshot.png\n",
+         "    data/levels/bullets.txt:3: the file ends inside this record; the record is dropped\n", 1, 2},
         {"data/levels/L.txt", "types.txt", "typos.txt",
          "  Couldn't open EnemyType file.\n  data/levels/typos.txt: cannot be opened: No such file or directory\n", 1,
          0},
