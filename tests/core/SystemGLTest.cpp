@@ -50,13 +50,12 @@ bool WaitForFramebuffer(int width, int height)
 }
 
 // A white picture with a red 16 x 16 square at its top-left, drawn in the
-// 640 x 480 picture coordinates the GUI uses.
+// 640 x 480 picture coordinates the GUI uses (the test resets the state after).
 void DrawPicture()
 {
     System::Instance().ClearWindow();
     glDisable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
     glLoadIdentity();
     glOrtho(0, 640, 480, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
@@ -65,11 +64,6 @@ void DrawPicture()
     glRectf(0, 480, 640, 0);  // y runs down: these corners keep the front face up
     glColor3f(1, 0, 0);
     glRectf(0, 16, 16, 0);
-    glColor3f(1, 1, 1);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glEnable(GL_DEPTH_TEST);
 }
 
 }  // namespace
