@@ -67,7 +67,7 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
         int problems;
         size_t enemies;  // after two seconds, in which each enemy moves down 960 units and stays active
     } cases[] = {
-        {"data/levels/enemies.txt", "", "", "", 0, 2},
+        {"data/levels/enemies.txt", "", "", "    Loaded Grunt\n", 0, 2},
         {"data/levels/enemies.txt", "400 300", "4O0 300",
          "    data/levels/enemies.txt:2: x \"4O0\" has characters after its digits; the line reads as 4 0\n", 1, 2},
         {"data/levels/enemies.txt", "Grunt\n400", "Grunnt\n400",
@@ -93,7 +93,7 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
          "    data/levels/types.txt:1: the file ends inside this record; the record is dropped\n", 3, 0},
         {"data/levels/enemies.txt", "450 300\n0 0 0\n", "450 300\n",
          "    data/levels/enemies.txt:4: the file ends inside this record; the record is dropped\n", 1, 1},
-        {"data/levels/enemies.txt", "450 300\n0 0 0\n", "450 300\n0 0 0", "", 0, 2},  // no newline at the end
+        {"data/levels/enemies.txt", "450 300\n0 0 0\n", "450 300\n0 0 0", "    Loaded 2 enemies\n", 0, 2},  // no final newline
         {"data/levels/bullets.txt", "4 5\n", "# 4 5\n",
          "    data/levels/bullets.txt:2: size \"#\" is not a number; the line reads as 0 0\n", 1, 2},
         {"data/levels/bullets.txt", "4 5\n", "4 5\nshot.png\n",
