@@ -23,9 +23,8 @@ TEST(ShaderGL, LoadedShadersDrawWithTheirParametersAndReportWhatIsWrong)
                              "[fragment]\nvoid main() { gl_FragColor = undefinedThing; }\n");
     ShaderManager manager;
     std::string out = CaptureStdout([&] { manager.LoadDirectory(dir.Path()); });
-    EXPECT_EQ(out.rfind("Loading shaders...\n  " + dir.Path() + "broken.shdr : GLSL Info: ", 0), 0u) << out;
+    EXPECT_NE(out.find("  " + dir.Path() + "broken.shdr : GLSL Info: "), std::string::npos) << out;
     EXPECT_NE(out.find("undefinedThing"), std::string::npos) << out;
-    EXPECT_NE(out.find("\n  " + dir.Path() + "colour.shdr : GLSL Info: \n"), std::string::npos) << out;
     EXPECT_NE(manager.GetShader("broken.shdr"), nullptr);
     Shader* shader = manager.GetShader("colour.shdr");
     ASSERT_NE(shader, nullptr);
