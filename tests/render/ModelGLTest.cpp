@@ -41,7 +41,10 @@ std::vector<uint8_t> ReadWindow()
     return pixels;
 }
 
-TEST(ModelGL, DrawsAloneOrBatchedWithItsTexturesAndShaderAndLeavesTheUnitsClean)
+// Small triangles, textured or not, overlapping in depth order, drawn one by
+// one and through a batch. The plain one carries a texture it has no
+// coordinates for, the tinted one a shader with its parameters.
+TEST(ModelGL, SeparateAndBatchedDrawsShowTheSameTexturesAndShaderAndLeaveTheUnitsClean)
 {
     ResetGLState();
     UseClipCoordinates();
@@ -54,53 +57,26 @@ TEST(ModelGL, DrawsAloneOrBatchedWithItsTexturesAndShaderAndLeavesTheUnitsClean)
     CaptureStdout([&] { shaders.LoadDirectory(dir.Path()); });
     ShaderParameters parameters;
     parameters.SetFloat("green", 1.0f);
-
-    // A triangle over most of the window, facing the viewer.
-    const std::string triangle = "v -1 -1 0\nv 1 -1 0\nv 0 1 0\n";
-    const std::string textured = triangle + "vt 0 0\nvt 1 0\nvt 0.5 1\nf 1/1 2/2 3/3\n";
-    const struct {
-        const char* name;
-        std::string obj;
-        bool shader;
-        Rgba centre;
-    } cases[] = {
-        {"textured", textured, false, {255, 0, 0, 255}},
-        {"no texture coordinates: no texture bound", triangle + "f 1 2 3\n", false, {255, 255, 255, 255}},
-        {"through its shader with its parameters", textured, true, {0, 255, 0, 255}},
-        {"empty", "", false, {128, 128, 128, 255}},
-    };
-    for (const auto& c : cases) {
-        Model model;
-        CaptureStdout([&] { model.LoadObjText(c.obj, "model.obj"); });
-        model.SetTexture(&red, 0);
-        model.SetTexture(&red, 3);
-        if (c.shader) {
-            model.SetShader(shaders.GetShader("tint.shdr"));
-            model.SetShaderParameters(&parameters);
-        }
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        model.Draw();
-        EXPECT_TRUE(Near(ReadPixel(320, 200), c.centre, 4)) << c.name;
-        EXPECT_TRUE(Near(ReadPixel(5, 470), {128, 128, 128, 255}, 4)) << c.name << ": outside the triangle";
-        ExpectStateRestored();
-    }
-
-    // A batch draws what separate draws draw: small triangles, textured or
-    // not, overlapping in depth order.
     const std::string small = "v 0 0 0\nv 0.3 0 0\nv 0 0.3 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
-    Model a, b, plain;
+    Model a, b, plain, tinted;
     CaptureStdout([&] {
-        a.LoadObjText(small, "a.obj");
-        b.LoadObjText(small, "b.obj");
+        for (Model* model : {&a, &b, &tinted})
+            model->LoadObjText(small, "small.obj");
         plain.LoadObjText("v 0 0 0.5\nv 0.3 0 0.5\nv 0 0.3 0.5\nf 1 2 3\n", "plain.obj");
     });
-    a.SetTexture(&red, 0);
+    for (Model* model : {&a, &plain, &tinted}) {
+        model->SetTexture(&red, 0);
+        model->SetTexture(&red, 3);
+    }
     b.SetTexture(&green, 0);
     b.SetTexture(&red, 2);
     b.SetPosition(Vec3(0.05f, 0.0f, 0.0f));
+    tinted.SetShader(shaders.GetShader("tint.shdr"));
+    tinted.SetShaderParameters(&parameters);
     const std::pair<Model*, Vec3> copies[] = {
         {&a, {-0.8f, -0.8f, 0.0f}}, {&b, {-0.7f, -0.7f, -0.1f}}, {&a, {-0.6f, -0.6f, -0.2f}},
-        {&plain, {-0.5f, -0.5f, -0.3f}}, {&a, {0.2f, 0.2f, 0.0f}}, {&a, {0.3f, 0.3f, 0.1f}}, {&b, {0.4f, 0.1f, 0.0f}}};
+        {&plain, {-0.5f, -0.5f, -0.3f}}, {&tinted, {0.5f, -0.8f, 0.0f}}, {&a, {0.2f, 0.2f, 0.0f}},
+        {&a, {0.3f, 0.3f, 0.1f}}, {&b, {0.4f, 0.1f, 0.0f}}};
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     for (const auto& [model, at] : copies) {
         glPushMatrix();
@@ -108,6 +84,7 @@ TEST(ModelGL, DrawsAloneOrBatchedWithItsTexturesAndShaderAndLeavesTheUnitsClean)
         model->RenderTree();
         glPopMatrix();
     }
+    ExpectStateRestored();
     const std::vector<uint8_t> separate = ReadWindow();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     {
@@ -115,10 +92,20 @@ TEST(ModelGL, DrawsAloneOrBatchedWithItsTexturesAndShaderAndLeavesTheUnitsClean)
         for (const auto& [model, at] : copies)
             batch.Draw(*model, at);
     }
-    EXPECT_TRUE(ReadWindow() == separate);
-    // b modulates green (unit 0) by red (unit 2).
-    EXPECT_TRUE(Near(ReadPixel(480, 276), {0, 0, 0, 255}, 4)) << "the last b";
     ExpectStateRestored();
+    EXPECT_TRUE(ReadWindow() == separate);
+    const struct {
+        const char* what;
+        int x, y;
+        Rgba colour;
+    } probes[] = {
+        {"the last b: green (unit 0) modulated by red (unit 2)", 480, 276, {0, 0, 0, 255}},
+        {"plain: no texture without coordinates", 192, 144, {255, 255, 255, 255}},
+        {"tinted: its shader and parameters", 512, 72, {0, 255, 0, 255}},
+        {"nothing", 5, 470, {128, 128, 128, 255}},
+    };
+    for (const auto& p : probes)
+        EXPECT_TRUE(Near(ReadPixel(p.x, p.y), p.colour, 4)) << p.what;
 
     // New arrays after a draw reach the GL: the triangle moves.
     CaptureStdout([&] { a.LoadObjText("v 0.5 0.5 0\nv 0.9 0.5 0\nv 0.5 0.9 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
