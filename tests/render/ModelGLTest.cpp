@@ -43,20 +43,36 @@ std::vector<uint8_t> ReadWindow()
 
 // Small triangles, textured or not, overlapping in depth order, drawn one by
 // one and through a batch. The plain one carries a texture it has no
-// coordinates for, the tinted one a shader with its parameters.
+// coordinates for, the tinted one a shader with its parameters. A shader that
+// does not compile stays in service with its log on the info line; shader
+// lookups are exact and each missing name is reported once.
 TEST(ModelGL, SeparateAndBatchedDrawsShowTheSameTexturesAndShaderAndLeaveTheUnitsClean)
 {
     ResetGLState();
     UseClipCoordinates();
     Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1), green(MakeSolidTexture({0, 255, 0, 255}), 1, 1);
     TempDir dir;
-    dir.Write("tint.shdr",
-              "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
-              "[fragment]\nuniform float green;\nvoid main() { gl_FragColor = vec4(0.0, green, 0.0, 1.0); }\n");
+    dir.Write("tint.shdr", "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
+                           "[fragment]\nuniform int red;\nuniform float green;\n"
+                           "void main() { gl_FragColor = vec4(float(red), green, 0.0, 1.0); }\n");
+    dir.Write("broken.shdr", "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
+                             "[fragment]\nvoid main() { gl_FragColor = undefinedThing; }\n");
     ShaderManager shaders;
-    CaptureStdout([&] { shaders.LoadDirectory(dir.Path()); });
+    std::string out = CaptureStdout([&] { shaders.LoadDirectory(dir.Path()); });
+    EXPECT_NE(out.find("  " + dir.Path() + "broken.shdr : GLSL Info: "), std::string::npos) << out;
+    EXPECT_NE(out.find("undefinedThing"), std::string::npos) << out;
+    EXPECT_NE(shaders.GetShader("broken.shdr"), nullptr);
+    out = CaptureStdout([&] {
+        for (const char* name : {"tint", "Tint.shdr", "tint"})
+            EXPECT_EQ(shaders.GetShader(name), nullptr) << name;
+    });
+    EXPECT_EQ(out, "  Missing shader tint\n  Missing shader Tint.shdr\n");
     ShaderParameters parameters;
-    parameters.SetFloat("green", 1.0f);
+    parameters.SetInt("red", 1);
+    parameters.SetFloat("green", 0.1f);
+    parameters.SetFloat("green", 0.5f);            // the last value of a name counts
+    parameters.SetFloat("Green", 0.0f);            // names are case-sensitive
+    EXPECT_EQ(parameters.GetFloats().size(), 2u);  // set every frame, the list must not grow
     const std::string small = "v 0 0 0\nv 0.3 0 0\nv 0 0.3 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
     Model a, b, plain, tinted;
     CaptureStdout([&] {
@@ -101,7 +117,7 @@ TEST(ModelGL, SeparateAndBatchedDrawsShowTheSameTexturesAndShaderAndLeaveTheUnit
     } probes[] = {
         {"the last b: green (unit 0) modulated by red (unit 2)", 480, 276, {0, 0, 0, 255}},
         {"plain: no texture without coordinates", 192, 144, {255, 255, 255, 255}},
-        {"tinted: its shader and parameters", 512, 72, {0, 255, 0, 255}},
+        {"tinted: its shader and parameters", 512, 72, {255, 128, 0, 255}},
         {"nothing", 5, 470, {128, 128, 128, 255}},
     };
     for (const auto& p : probes)
