@@ -21,9 +21,11 @@ struct Sprite {
 };
 
 // The whole window looked at from above, after drawing `sprites` one by one
-// through the matrix stack or through a batch.
-std::vector<unsigned char> Draw(const std::vector<Sprite>& sprites, bool batched)
+// through the matrix stack or, when `runs` is given, through a batch that
+// should draw them in that many runs.
+std::vector<unsigned char> Draw(const std::vector<Sprite>& sprites, size_t runs = 0)
 {
+    const bool batched = runs > 0;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -49,8 +51,18 @@ std::vector<unsigned char> Draw(const std::vector<Sprite>& sprites, bool batched
         Texture::Unbind(0);
         glPopMatrix();
     }
+    if (batched) {
+        EXPECT_EQ(batch.GetRuns(), runs);
+        glColor4f(0.0f, 0.0f, 0.0f, 0.25f);
+        batch.Flush();
+        // Unit 0 untextured, the arrays off, the colour opaque white.
+        EXPECT_EQ(batch.GetQueued() + batch.GetRuns(), 0u);  // empty for the next frame
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_COLOR_ARRAY));
+        EXPECT_TRUE(colour[0] == 1.0f && colour[3] == 1.0f);
+    }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    batch.Flush();
     std::vector<unsigned char> pixels(640 * 480 * 4);
     glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
@@ -83,24 +95,12 @@ TEST(SpriteBatchGL, TurnedAndOverlappingQuadsLookAsWhenDrawnOneByOne)
         // two red quads would blend the quartered one last.
         {"order", {{&red, 0, 0, 80, 0, 0.5f}, {&quartered, 40, 0, 80, 90, 0.5f}, {&red, 80, 0, 80, 0, 0.5f}}, 3},
     };
-    const std::vector<unsigned char> blank = Draw({}, false);
+    const std::vector<unsigned char> blank = Draw({});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::vector<unsigned char> expected = Draw(c.sprites, false);
+        const std::vector<unsigned char> expected = Draw(c.sprites);
         EXPECT_GT(Differences(expected, blank), 10000);
-        EXPECT_EQ(Differences(expected, Draw(c.sprites, true)), 0);
-        // Flush leaves unit 0 untextured, its arrays off and the colour opaque white.
-        SpriteBatch batch;
-        for (const Sprite& s : c.sprites)
-            batch.AddFlat(s.texture, {1, 1, 1, 0.5f}, s.x, 0.0f, s.z, s.h, s.degrees, kCorners);
-        EXPECT_EQ(batch.GetRuns(), c.runs);
-        glColor4f(0.0f, 0.0f, 0.0f, 0.25f);
-        batch.Flush();
-        EXPECT_EQ(batch.GetQueued(), 0u);
-        GLfloat colour[4];
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_COLOR_ARRAY));
-        EXPECT_TRUE(colour[0] == 1.0f && colour[3] == 1.0f);
+        EXPECT_EQ(Differences(expected, Draw(c.sprites, c.runs)), 0);
     }
     quartered.Release();
     red.Release();
