@@ -46,7 +46,7 @@ std::vector<uint8_t> ReadWindow()
 // coordinates for, the tinted one a shader with its parameters. A shader that
 // does not compile stays in service with its log on the info line; shader
 // lookups are exact and each missing name is reported once.
-TEST(ModelGL, SeparateAndBatchedDrawsShowTheSameTexturesAndShaderAndLeaveTheUnitsClean)
+TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreReported)
 {
     ResetGLState();
     UseClipCoordinates();
