@@ -1,9 +1,8 @@
 // What the gameplay loaders' fuzz targets share: assets that touch neither
-// files nor GL, and a script host whose entry points answer at once. Set up once per process, on the first input.
+// files nor GL, and a script host whose entry points answer at once. Set up
+// once per process, on the first input.
 #pragma once
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -16,18 +15,17 @@
 
 inline void SetUpGameplayFuzzing()
 {
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    Assets::SetSource(Assets::NullSource());
-
-    const std::string path = "/tmp/vantrel-fuzz-main-" + std::to_string(getpid()) + ".lua";
-    WriteStubMainScript(path, "n = 0\n"
-                              "function EnemyLoadScript(path) n = n + 1 return n end\n"
-                              "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x + a, y - dt * 0.1, a, b, c end\n"
-                              "function EnemyOnDeath(h, x, y, a, b, c, t) return true end\n");
-    static std::unique_ptr<ScriptManager> scripts = std::make_unique<ScriptManager>(path);
-    unlink(path.c_str());
-    ScriptManager::SetInstanceForTesting(scripts.get());
+    static const std::unique_ptr<ScriptManager> scripts = [] {
+        Assets::SetSource(Assets::NullSource());
+        const std::string path = WriteStubMainScript(
+            "/tmp/vantrel-fuzz-main-" + std::to_string(getpid()) + ".lua",
+            "n = 0\n"
+            "function EnemyLoadScript(path) n = n + 1 return n end\n"
+            "function EnemyDoUpdate(h, x, y, dt, a, b, c, t) return x + a, y - dt * 0.1, a, b, c end\n"
+            "function EnemyOnDeath(h, x, y, a, b, c, t) return true end\n");
+        auto manager = std::make_unique<ScriptManager>(path);
+        unlink(path.c_str());
+        ScriptManager::SetInstanceForTesting(manager.get());
+        return manager;
+    }();
 }

@@ -13,73 +13,25 @@
 
 namespace {
 
-void ExpectTextureStateRestored()
+// What Draw and a batch's End leave: unit 0 selected on both sides, no unit
+// textured or with coordinates, no arrays, buffers or program bound.
+void ExpectStateRestored()
 {
-    GLint value = 0;
-    glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
+    GLint client = 0, active = 0, arrays = -1, elements = -1;
+    glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &client);
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrays);
+    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
+    EXPECT_TRUE(client == GL_TEXTURE0 && active == GL_TEXTURE0 && arrays == 0 && elements == 0);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY) || glIsEnabled(GL_NORMAL_ARRAY));
     for (int unit = 0; unit < 4; ++unit) {
         glActiveTextureARB(GL_TEXTURE0 + unit);
         glClientActiveTextureARB(GL_TEXTURE0 + unit);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "unit " << unit;
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY)) << "unit " << unit;
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_TEXTURE_COORD_ARRAY)) << "unit " << unit;
     }
     glActiveTextureARB(GL_TEXTURE0);
     glClientActiveTextureARB(GL_TEXTURE0);
     EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
-}
-
-TEST(ModelGL, DrawsWithItsTextureOrShaderAndLeavesTheUnitsClean)
-{
-    ResetGLState();
-    UseClipCoordinates();
-    Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
-    TempDir dir;
-    dir.Write("tint.shdr",
-              "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
-              "[fragment]\nuniform float green;\nvoid main() { gl_FragColor = vec4(0.0, green, 0.0, 1.0); }\n");
-    ShaderManager shaders;
-    CaptureStdout([&] { shaders.LoadDirectory(dir.Path()); });
-    ShaderParameters parameters;
-    parameters.SetFloat("green", 1.0f);
-
-    // A triangle over most of the window, facing the viewer.
-    const std::string triangle = "v -1 -1 0\nv 1 -1 0\nv 0 1 0\n";
-    const std::string textured = triangle + "vt 0 0\nvt 1 0\nvt 0.5 1\nf 1/1 2/2 3/3\n";
-    const struct {
-        const char* name;
-        std::string obj;
-        bool shader;
-        Rgba centre;
-    } cases[] = {
-        {"textured", textured, false, {255, 0, 0, 255}},
-        {"no texture coordinates: no texture bound", triangle + "f 1 2 3\n", false, {255, 255, 255, 255}},
-        {"through its shader with its parameters", textured, true, {0, 255, 0, 255}},
-        {"empty", "", false, {128, 128, 128, 255}},
-        {"refused", "v 0 0 0\nf 1 2 3\n", false, {128, 128, 128, 255}},
-    };
-    for (const auto& c : cases) {
-        Model model;
-        CaptureStdout([&] { model.LoadObjText(c.obj, "model.obj"); });
-        model.SetTexture(&red, 0);
-        model.SetTexture(&red, 3);
-        if (c.shader) {
-            model.SetShader(shaders.GetShader("tint.shdr"));
-            model.SetShaderParameters(&parameters);
-        }
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glColor4f(1, 1, 1, 1);
-        model.Draw();
-        EXPECT_TRUE(Near(ReadPixel(320, 200), c.centre, 4)) << c.name;
-        EXPECT_TRUE(Near(ReadPixel(5, 470), {128, 128, 128, 255}, 4)) << c.name << ": outside the triangle";
-        ExpectTextureStateRestored();
-    }
-    red.Release();
-    ResetGLState();
 }
 
 std::vector<uint8_t> ReadWindow()
@@ -89,51 +41,87 @@ std::vector<uint8_t> ReadWindow()
     return pixels;
 }
 
-TEST(ModelGL, BatchDrawsWhatSeparateDrawsDrawAndReloadedArraysAreSentAgain)
+// Small triangles, textured or not, overlapping in depth order, drawn one by
+// one and through a batch. The plain one carries a texture it has no
+// coordinates for, the tinted one a shader with its parameters. A shader that
+// does not compile stays in service with its log on the info line; shader
+// lookups are exact and each missing name is reported once.
+TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreReported)
 {
     ResetGLState();
     UseClipCoordinates();
-    Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
-    Texture green(MakeSolidTexture({0, 255, 0, 255}), 1, 1);
-    // Small triangles, textured or not, overlapping in depth order.
-    const std::string textured = "v 0 0 0\nv 0.3 0 0\nv 0 0.3 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
-    Model a, b, plain;
+    Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1), green(MakeSolidTexture({0, 255, 0, 255}), 1, 1);
+    TempDir dir;
+    dir.Write("tint.shdr", "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
+                           "[fragment]\nuniform int red;\nuniform float green;\n"
+                           "void main() { gl_FragColor = vec4(float(red), green, 0.0, 1.0); }\n");
+    dir.Write("broken.shdr", "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
+                             "[fragment]\nvoid main() { gl_FragColor = undefinedThing; }\n");
+    ShaderManager shaders;
+    std::string out = CaptureStdout([&] { shaders.LoadDirectory(dir.Path()); });
+    EXPECT_NE(out.find("  " + dir.Path() + "broken.shdr : GLSL Info: "), std::string::npos) << out;
+    EXPECT_NE(out.find("undefinedThing"), std::string::npos) << out;
+    EXPECT_NE(shaders.GetShader("broken.shdr"), nullptr);
+    out = CaptureStdout([&] {
+        for (const char* name : {"tint", "Tint.shdr", "tint"})
+            EXPECT_EQ(shaders.GetShader(name), nullptr) << name;
+    });
+    EXPECT_EQ(out, "  Missing shader tint\n  Missing shader Tint.shdr\n");
+    ShaderParameters parameters;
+    parameters.SetInt("red", 1);
+    parameters.SetFloat("green", 0.1f);
+    parameters.SetFloat("green", 0.5f);            // the last value of a name counts
+    parameters.SetFloat("Green", 0.0f);            // names are case-sensitive
+    EXPECT_EQ(parameters.GetFloats().size(), 2u);  // set every frame, the list must not grow
+    const std::string small = "v 0 0 0\nv 0.3 0 0\nv 0 0.3 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
+    Model a, b, plain, tinted;
     CaptureStdout([&] {
-        a.LoadObjText(textured, "a.obj");
-        b.LoadObjText(textured, "b.obj");
+        for (Model* model : {&a, &b, &tinted})
+            model->LoadObjText(small, "small.obj");
         plain.LoadObjText("v 0 0 0.5\nv 0.3 0 0.5\nv 0 0.3 0.5\nf 1 2 3\n", "plain.obj");
     });
-    a.SetTexture(&red, 0);
+    for (Model* model : {&a, &plain, &tinted}) {
+        model->SetTexture(&red, 0);
+        model->SetTexture(&red, 3);
+    }
     b.SetTexture(&green, 0);
     b.SetTexture(&red, 2);
     b.SetPosition(Vec3(0.05f, 0.0f, 0.0f));
-    struct Copy {
-        Model* model;
-        Vec3 at;
-    };
-    const Copy copies[] = {{&a, {-0.8f, -0.8f, 0.0f}}, {&b, {-0.7f, -0.7f, -0.1f}}, {&a, {-0.6f, -0.6f, -0.2f}},
-                           {&plain, {-0.5f, -0.5f, -0.3f}}, {&a, {0.2f, 0.2f, 0.0f}}, {&a, {0.3f, 0.3f, 0.1f}},
-                           {&b, {0.4f, 0.1f, 0.0f}}};
-
+    tinted.SetShader(shaders.GetShader("tint.shdr"));
+    tinted.SetShaderParameters(&parameters);
+    const std::pair<Model*, Vec3> copies[] = {
+        {&a, {-0.8f, -0.8f, 0.0f}}, {&b, {-0.7f, -0.7f, -0.1f}}, {&a, {-0.6f, -0.6f, -0.2f}},
+        {&plain, {-0.5f, -0.5f, -0.3f}}, {&tinted, {0.5f, -0.8f, 0.0f}}, {&a, {0.2f, 0.2f, 0.0f}},
+        {&a, {0.3f, 0.3f, 0.1f}}, {&b, {0.4f, 0.1f, 0.0f}}};
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    for (const Copy& c : copies) {
+    for (const auto& [model, at] : copies) {
         glPushMatrix();
-        glTranslatef(c.at.x, c.at.y, c.at.z);
-        c.model->RenderTree();
+        glTranslatef(at.x, at.y, at.z);
+        model->RenderTree();
         glPopMatrix();
     }
+    ExpectStateRestored();
     const std::vector<uint8_t> separate = ReadWindow();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     {
         ModelBatch batch;
-        for (const Copy& c : copies)
-            batch.Draw(*c.model, c.at);
-        batch.End();
+        for (const auto& [model, at] : copies)
+            batch.Draw(*model, at);
     }
+    ExpectStateRestored();
     EXPECT_TRUE(ReadWindow() == separate);
-    // b modulates green (unit 0) by red (unit 2).
-    EXPECT_TRUE(Near(ReadPixel(480, 276), {0, 0, 0, 255}, 4)) << "the last b";
-    ExpectTextureStateRestored();
+    const struct {
+        const char* what;
+        int x, y;
+        Rgba colour;
+    } probes[] = {
+        {"the last b: green (unit 0) modulated by red (unit 2)", 480, 276, {0, 0, 0, 255}},
+        {"plain: no texture without coordinates", 192, 144, {255, 255, 255, 255}},
+        {"tinted: its shader and parameters", 512, 72, {255, 128, 0, 255}},
+        {"nothing", 5, 470, {128, 128, 128, 255}},
+    };
+    for (const auto& p : probes)
+        EXPECT_TRUE(Near(ReadPixel(p.x, p.y), p.colour, 4)) << p.what;
 
     // New arrays after a draw reach the GL: the triangle moves.
     CaptureStdout([&] { a.LoadObjText("v 0.5 0.5 0\nv 0.9 0.5 0\nv 0.5 0.9 0\nvt 0 0\nvt 1 0\nvt 0 1\n"

@@ -25,11 +25,10 @@ const size_t headerEnd = 8 + 4 + 17 + 4;  // signature and the whole header chun
 Bytes TestPixels(const PngWriteOptions& options, unsigned seed = 1)
 {
     std::mt19937 random(seed);
-    size_t rowBytes = PngRowBytes(options);
+    const size_t rowBytes = PngRowBytes(options);
     Bytes pixels(rowBytes * options.height);
     for (size_t i = 0; i < pixels.size(); ++i) {
-        size_t x = i % rowBytes, y = i / rowBytes;
-        int kind = (x / 5 + y) % 3;
+        const size_t x = i % rowBytes, y = i / rowBytes, kind = (x / 5 + y) % 3;
         pixels[i] = kind == 0 ? uint8_t(random()) : kind == 1 ? uint8_t(x * 7 + y * 3) : 200;
     }
     return pixels;
@@ -40,12 +39,11 @@ int Decode(const Bytes& file, Bytes* pixels = nullptr)
     png_image record{};
     PngMemoryStream memory{file.data(), file.size()};
     int result = png_open(&record, PngReadMemory, &memory);
-    if (result == PNG_OK) {
-        Bytes out(PngOutputSize(&record));
+    Bytes out(result == PNG_OK ? PngOutputSize(&record) : 0);
+    if (result == PNG_OK)
         result = png_decode(&record, out.data());
-        if (pixels)
-            *pixels = out;
-    }
+    if (pixels)
+        *pixels = out;
     return result;
 }
 
@@ -106,9 +104,7 @@ struct AllocationLog {
 
     explicit AllocationLog(int fail = -1)
     {
-        allocations = live = 0;
-        failAt = fail;
-        largest = 0;
+        allocations = live = 0, failAt = fail, largest = 0;
         png_set_allocator(
             [](size_t size) -> void* {
                 if (allocations++ == failAt)

@@ -20,45 +20,28 @@ struct Sprite {
     float x, z, h, degrees, alpha;
 };
 
-// A 2 x 2 texture with four colours, so a wrong turn or mirror shows.
-unsigned QuarteredTexture()
+// The whole window looked at from above, after drawing `sprites` one by one
+// through the matrix stack or, when `runs` is given, through a batch that
+// should draw them in that many runs.
+std::vector<unsigned char> Draw(const std::vector<Sprite>& sprites, size_t runs = 0)
 {
-    const unsigned char texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 0, 255};
-    GLuint id = 0;
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return id;
-}
-
-std::vector<unsigned char> Frame()
-{
-    std::vector<unsigned char> pixels(640 * 480 * 4);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-void LookDown()
-{
+    const bool batched = runs > 0;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(0.0, 1000.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
-}
-
-// One quad at a time through the matrix stack, the way the game drew them.
-std::vector<unsigned char> DrawOneByOne(const std::vector<Sprite>& sprites)
-{
-    LookDown();
+    SpriteBatch batch;
     for (const Sprite& s : sprites) {
+        const float colour[4] = {1.0f, 1.0f, 1.0f, s.alpha};
+        if (batched) {
+            batch.AddFlat(s.texture, colour, s.x, 0.0f, s.z, s.h, s.degrees, kCorners);
+            continue;
+        }
         glPushMatrix();
         glTranslatef(s.x, 0.0f, s.z);
         glRotatef(s.degrees, 0.0f, 1.0f, 0.0f);
         s.texture->Bind(0);
-        glColor4f(1.0f, 1.0f, 1.0f, s.alpha);
+        glColor4fv(colour);
         glBegin(GL_QUADS);
         for (const SpriteCorner& c : kCorners) {
             glTexCoord2f(c.s, c.t);
@@ -68,28 +51,21 @@ std::vector<unsigned char> DrawOneByOne(const std::vector<Sprite>& sprites)
         Texture::Unbind(0);
         glPopMatrix();
     }
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    return Frame();
-}
-
-std::vector<unsigned char> DrawBatched(const std::vector<Sprite>& sprites, size_t expectedRuns)
-{
-    LookDown();
-    SpriteBatch batch;
-    for (const Sprite& s : sprites) {
-        const float colour[4] = {1.0f, 1.0f, 1.0f, s.alpha};
-        batch.AddFlat(s.texture, colour, s.x, 0.0f, s.z, s.h, s.degrees, kCorners);
+    if (batched) {
+        EXPECT_EQ(batch.GetRuns(), runs);
+        glColor4f(0.0f, 0.0f, 0.0f, 0.25f);
+        batch.Flush();
+        // Unit 0 untextured, the arrays off, the colour opaque white.
+        EXPECT_EQ(batch.GetQueued() + batch.GetRuns(), 0u);  // empty for the next frame
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_COLOR_ARRAY));
+        EXPECT_TRUE(colour[0] == 1.0f && colour[3] == 1.0f);
     }
-    EXPECT_EQ(batch.GetRuns(), expectedRuns);
-    batch.Flush();
-    EXPECT_EQ(batch.GetQueued(), 0u);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[3], 1.0f);
-    return Frame();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    std::vector<unsigned char> pixels(640 * 480 * 4);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
 }
 
 // Channels that differ by more than one level.
@@ -104,8 +80,11 @@ int Differences(const std::vector<unsigned char>& a, const std::vector<unsigned 
 TEST(SpriteBatchGL, TurnedAndOverlappingQuadsLookAsWhenDrawnOneByOne)
 {
     ResetGLState();
-    Texture quartered(QuarteredTexture(), 2, 2);
-    Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
+    // Four colours in 2 x 2 texels, so a wrong turn or mirror shows.
+    Texture quartered(MakeSolidTexture({0, 0, 0, 255}), 2, 2), red(MakeSolidTexture({255, 0, 0, 255}), 1, 1);
+    const unsigned char texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 0, 255};
+    glBindTexture(GL_TEXTURE_2D, quartered.GetId());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
     const struct {
         const char* what;
         std::vector<Sprite> sprites;
@@ -116,14 +95,12 @@ TEST(SpriteBatchGL, TurnedAndOverlappingQuadsLookAsWhenDrawnOneByOne)
         // two red quads would blend the quartered one last.
         {"order", {{&red, 0, 0, 80, 0, 0.5f}, {&quartered, 40, 0, 80, 90, 0.5f}, {&red, 80, 0, 80, 0, 0.5f}}, 3},
     };
-    LookDown();
-    const std::vector<unsigned char> blank = Frame();
+    const std::vector<unsigned char> blank = Draw({});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::vector<unsigned char> expected = DrawOneByOne(c.sprites);
+        const std::vector<unsigned char> expected = Draw(c.sprites);
         EXPECT_GT(Differences(expected, blank), 10000);
-        const std::vector<unsigned char> batched = DrawBatched(c.sprites, c.runs);
-        EXPECT_EQ(Differences(expected, batched), 0);
+        EXPECT_EQ(Differences(expected, Draw(c.sprites, c.runs)), 0);
     }
     quartered.Release();
     red.Release();

@@ -9,8 +9,7 @@ namespace {
 int ChannelsOf(int colorType)
 {
     return colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-           : colorType == PNG_COLOR_TYPE_RGB_ALPHA                               ? 4
-                                                                                 : 1;
+         : colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
 }
 
 int FilterFlag(int filter)
