@@ -206,6 +206,7 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
                              "void main() { vec2 uv = gl_TexCoord[0].st; vec4 map = texture2D(distort_tex, uv);\n";
     const std::pair<const char*, std::string> cases[] = {
         {"shipped", ""},
+        {"tint", "gl_FragColor = vec4(texture2D(source_tex, uv).rgb * vec3(1.0, 0.9, 0.8) + map.r, 1.0); }"},
         {"one texel over", "gl_FragColor = vec4(texture2D(source_tex, uv + vec2(1.0 / 640.0, 0.0)).rgb + map.r, 1.0); }"},
         {"scaled by the source's alpha", "vec4 c = texture2D(source_tex, uv); gl_FragColor = vec4(c.rgb * c.a + map.r, 1.0); }"},
         {"darker where flat",
