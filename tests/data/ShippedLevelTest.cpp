@@ -9,11 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "core/LevelCheck.h"
+#include "core/Loading.h"
 #include "core/Problems.h"
 #include "core/Simulation.h"
 #include "core/System.h"
 #include "game/Assets.h"
-#include "core/Loading.h"
 #include "render/Model.h"
 #include "render/ShaderManager.h"
 #include "render/Texture.h"
@@ -36,11 +36,7 @@ struct InSourceDirectory {
 TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
 {
     InSourceDirectory here;
-    struct Case {
-        int weaponLevel;
-        bool steer;
-        const char* message;
-    };
+    struct Case { int weaponLevel; bool steer; const char* message; };
     for (const Case& c : {Case{10, true, "Level clear"}, Case{1, false, "Ship destroyed"}}) {
         Problems::Reset();
         ScriptManager scripts;  // "data/scripts/main.lua"
@@ -48,8 +44,7 @@ TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
         srand(1);
         Simulation simulation;
         LevelCheck::Options options;
-        options.weaponLevel = c.weaponLevel;
-        options.steer = c.steer;
+        options.weaponLevel = c.weaponLevel, options.steer = c.steer;
         LevelCheck check(options);
         ::testing::internal::CaptureStderr();
         CaptureStdout([&] { Loading::StartWithoutWindow(simulation, false); });

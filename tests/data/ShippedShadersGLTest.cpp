@@ -70,10 +70,7 @@ TEST(ShippedShaders, TheBlursFetchedTexelsGiveTheFilteredBlur)
 {
     ResetGLState();
     FramebufferObject target(2, 640, 480);
-    TextureImage noise;
-    noise.width = 640;
-    noise.height = 480;
-    noise.channels = 4;
+    TextureImage noise{640, 480, 4, {}};
     uint32_t state = 1;
     for (int i = 0; i < 640 * 480 * 4; ++i)
         noise.pixels.push_back(uint8_t((state = state * 1664525u + 1013904223u) >> 24));
@@ -83,10 +80,10 @@ TEST(ShippedShaders, TheBlursFetchedTexelsGiveTheFilteredBlur)
     size.SetInt("height", 480);
     TempDir dir;
     for (const char* file : {"blurx.shdr", "blury.shdr"}) {
-        std::vector<std::vector<unsigned char>> drawn;
         const std::string text = ReadFile(kShaderDir + file);
         const size_t fetching = text.find("#ifdef GL_EXT_gpu_shader4");
         ASSERT_NE(fetching, std::string::npos) << file;
+        std::vector<unsigned char> drawn[2];
         for (bool filtered : {false, true}) {
             LoadedShader loaded(dir.Write(file, filtered ? std::string(text).replace(fetching, 25, "#if 0") : text));
             target.Bind(1);
@@ -97,7 +94,7 @@ TEST(ShippedShaders, TheBlursFetchedTexelsGiveTheFilteredBlur)
             ScreenDraw::FullscreenQuad(640, 480);
             Shader::Unbind();
             Texture::Unbind(0);
-            drawn.push_back(target.ReadPixels(1));
+            drawn[filtered] = target.ReadPixels(1);
         }
         FramebufferObject::Unbind();
         int largest = 0;
@@ -107,27 +104,26 @@ TEST(ShippedShaders, TheBlursFetchedTexelsGiveTheFilteredBlur)
     }
 }
 
+// The player to the side and a little ahead of the view; the camera follows
+// half way (level width 1000), the board shifts the terrain by half the
+// camera's x and lays it 1000 below the play plane. The glow, the
+// difference between the ship present and far away over flat meadow, is
+// centred (where it is above half its peak, a plateau in 8-bit colour)
+// where the camera shows the ship.
 TEST(ShippedShaders, GroundGlowSitsUnderThePlayerAsTheCameraSeesIt)
 {
     ResetGLState();
     LoadedShader ground(kShaderDir + "ground.shdr");
-    // The player to the side and a little ahead of the view; the camera follows
-    // half way (level width 1000), the board shifts the terrain by half the
-    // camera's x and lays it 1000 below the play plane.
     const float px = 320.0f, py = 5100.0f, camX = px / 2.0f, camZ = 5000.0f;
     glPushMatrix();
     gluLookAt(camX, 1000, camZ, camX, 0, camZ, 0, 0, 1);
-    // Where the camera shows the ship.
     GLdouble modelView[16], projection[16], sx = 0, sy = 0, sz = 0;
     GLint viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     gluProject(px, 0, py, modelView, projection, viewport, &sx, &sy, &sz);
-    const int x = int(std::lround(sx)), y = int(std::lround(sy));
     glTranslatef(-camX / 2.0f, -1000.0f, 0.0f);
-
-    // The glow is the difference between the ship present and far away, over flat meadow.
     std::vector<int> glow(640 * 480);
     std::vector<unsigned char> pixels(640 * 480 * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -150,8 +146,6 @@ TEST(ShippedShaders, GroundGlowSitsUnderThePlayerAsTheCameraSeesIt)
             glow[i] += sign * (pixels[i * 4] + pixels[i * 4 + 1] + pixels[i * 4 + 2]);
     }
     glPopMatrix();
-    // Its middle: the centroid of where it is above half its peak (the peak
-    // itself is a plateau several pixels wide in 8-bit colour).
     const int best = *std::max_element(glow.begin(), glow.end());
     EXPECT_GT(best, 60) << "the glow should be plainly visible";
     double sumX = 0, sumY = 0, weight = 0;
@@ -161,6 +155,6 @@ TEST(ShippedShaders, GroundGlowSitsUnderThePlayerAsTheCameraSeesIt)
             sumY += double(glow[i]) * (i / 640);
             weight += glow[i];
         }
-    EXPECT_NEAR(sumX / weight, x, 3.0) << "ship at " << x << "," << y;
-    EXPECT_NEAR(sumY / weight, y, 3.0) << "ship at " << x << "," << y;
+    EXPECT_NEAR(sumX / weight, sx, 3.0) << "ship at " << sx << "," << sy;
+    EXPECT_NEAR(sumY / weight, sy, 3.0) << "ship at " << sx << "," << sy;
 }

@@ -52,40 +52,28 @@ void SquareProbes(int h, Points& inside, Points& outside, double x = 0)
     outside = {{left - 4, cy}, {right + 4, cy}, {cx, bottom - 4}, {cx, top + 4}};
 }
 
-class ExplosionGLTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ResetGLState();
-        GlobalInfo::Instance().Reset();  // no world: explosions make no chain
-        dir.Write("explosion.png", SolidPng(255, 255, 255));
-        dir.Write("shockwave.png", SolidPng(255, 128, 0));
-        CaptureStdout([&] { textures.LoadDirectory(dir.Path()); });
-        ASSERT_EQ(textures.Count(), 2u);
-        Explosion::SetTextureSource(&textures);
-    }
-    void TearDown() override
-    {
-        Explosion::SetTextureSource(nullptr);
-        ResetGLState();
-    }
-
-    // Clears the window, looks down and returns the clear colour as read back.
-    static Rgba LookDown()
-    {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        gluLookAt(0.0, 1000.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
-        return ReadPixel(320, 240);
-    }
-
-    TempDir dir;
-    TextureManager textures;
-};
-
-TEST_F(ExplosionGLTest, SpriteLightsItsSquareWithTheFadingAlphaAndLeavesTheStateItFound)
+// Clears the window, looks down and returns the clear colour as read back.
+Rgba LookDown()
 {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(0.0, 1000.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
+    return ReadPixel(320, 240);
+}
+
+TEST(ExplosionGL, SpriteFadesOverItsSquareShockwavesAddUpAndMissingSpritesStillShow)
+{
+    ResetGLState();
+    GlobalInfo::Instance().Reset();  // no world: explosions make no chain
+    TempDir dir;
+    dir.Write("explosion.png", SolidPng(255, 255, 255));
+    dir.Write("shockwave.png", SolidPng(255, 128, 0));
+    TextureManager textures;
+    CaptureStdout([&] { textures.LoadDirectory(dir.Path()); });
+    ASSERT_EQ(textures.Count(), 2u);
+    Explosion::SetTextureSource(&textures);
+
     // Half-extent size / 2 + time / 6 truncated, alpha 1 - time / (size x 10),
     // worked out by hand so a wrong formula in the product shows here too.
     const struct {
@@ -110,7 +98,6 @@ TEST_F(ExplosionGLTest, SpriteLightsItsSquareWithTheFadingAlphaAndLeavesTheState
                 << "inside at " << x << "," << y << ": " << int(ReadPixel(x, y)[0]) << " expected " << int(lit);
         for (auto [x, y] : outside)
             EXPECT_TRUE(Near(ReadPixel(x, y), background, 2)) << "outside at " << x << "," << y;
-
         effects.DrawDistortion();
         glGetFloatv(GL_MODELVIEW_MATRIX, after);
         EXPECT_TRUE(std::equal(before, before + 16, after));
@@ -118,10 +105,35 @@ TEST_F(ExplosionGLTest, SpriteLightsItsSquareWithTheFadingAlphaAndLeavesTheState
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
-}
 
-TEST_F(ExplosionGLTest, MissingSpritesAreReportedOnceAndTheSquareStillShows)
-{
+    // Size 150 aged 300 and 600 ms: shockwaves of half-extents 150 + 2 x
+    // time / 6 (250 and 350), alphas 0.8 and 0.6, summed by the pass's
+    // additive blend into the distortion map.
+    textures.CreateRenderTarget(2, 2, 640, 480);
+    FramebufferObject* target = textures.GetRenderTarget(2);
+    ASSERT_NE(target, nullptr);
+    GraphicalEffects waves;
+    waves.AddExplosion(150.0f, Vec2(0.0f, 0.0f), -300.0f);
+    waves.AddExplosion(150.0f, Vec2(0.0f, 0.0f), -600.0f);
+    target->Bind(1);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    LookDown();
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    waves.DrawDistortion();
+    glReadBuffer(GL_COLOR_ATTACHMENT1_EXT);
+    Points inside, outside, unused;
+    SquareProbes(250, inside, unused);
+    for (auto [x, y] : inside)
+        EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{255, 179, 0, 255}, 3)) << x << "," << y;
+    SquareProbes(350, unused, outside);
+    for (auto [x, y] : outside)
+        EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{0, 0, 0, 255}, 1)) << "outside at " << x << "," << y;
+    FramebufferObject::Unbind();
+    glReadBuffer(GL_BACK);
+    ResetGLState();
+
+    // Without the sprites: each named once, and a plain white square, blended.
     TextureManager empty;
     Explosion::SetTextureSource(&empty);
     const Rgba background = LookDown();
@@ -135,37 +147,11 @@ TEST_F(ExplosionGLTest, MissingSpritesAreReportedOnceAndTheSquareStillShows)
         }
     });
     EXPECT_EQ(output, "  Missing texture explosion.png\n  Missing texture shockwave.png\n");
-    EXPECT_GT(ReadPixel(320, 240)[0], background[0] + 40);  // a plain white square, blended
+    EXPECT_GT(ReadPixel(320, 240)[0], background[0] + 40);
     glActiveTextureARB(GL_TEXTURE0_ARB);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-}
-
-TEST_F(ExplosionGLTest, ShockwavesAddUpInTheDistortionMapOverTheLargerSquare)
-{
-    textures.CreateRenderTarget(2, 2, 640, 480);
-    FramebufferObject* target = textures.GetRenderTarget(2);
-    ASSERT_NE(target, nullptr);
-    // Size 150 aged 300 and 600 ms: half-extents 150 + 2 x time / 6 (250 and
-    // 350), alphas 0.8 and 0.6, summed by the pass's additive blend.
-    GraphicalEffects effects;
-    effects.AddExplosion(150.0f, Vec2(0.0f, 0.0f), -300.0f);
-    effects.AddExplosion(150.0f, Vec2(0.0f, 0.0f), -600.0f);
-    target->Bind(1);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    LookDown();
-    glDisable(GL_DEPTH_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    effects.DrawDistortion();
-    glReadBuffer(GL_COLOR_ATTACHMENT1_EXT);
-    Points inside, outside, unused;
-    SquareProbes(250, inside, unused);
-    for (auto [x, y] : inside)
-        EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{255, 179, 0, 255}, 3)) << x << "," << y;
-    SquareProbes(350, unused, outside);
-    for (auto [x, y] : outside)
-        EXPECT_TRUE(Near(ReadPixel(x, y), Rgba{0, 0, 0, 255}, 1)) << "outside at " << x << "," << y;
-    FramebufferObject::Unbind();
-    glReadBuffer(GL_BACK);
+    Explosion::SetTextureSource(nullptr);
+    ResetGLState();
 }
 
 }  // namespace

@@ -155,19 +155,44 @@ protected:
     Pattern* pattern = nullptr;  // owned by the world
 };
 
-TEST_F(FullFrameGLTest, BloomGlowsAroundBrightPartsAndLeavesMidTonesAlone)
+// The shipped shaders: bloom glows only around the bright square; a sky
+// camera with no direction of its own shows the current view, drawn past a
+// depth buffer that would reject everything; and on a window whose
+// framebuffer is smaller than the screen size the offscreen passes stay at
+// 640 x 480 and the window shows them scaled.
+TEST_F(FullFrameGLTest, BloomGlowsAroundBrightPartsTheSkyIgnoresDepthAndTargetsKeepTheirSize)
 {
     const Picture plain = Plain();
-    BloomEffect bloom(-1, 0);
-    const Picture bloomed = Through(bloom);
     auto at = [](const Picture& p, int x, int y) { return p[size_t(y) * 640 + x]; };
-    // Far from the square the stripes come through as they were.
+    BloomEffect toWindow(-1, 0);
+    const Picture bloomed = Through(toWindow);
     for (auto [x, y] : {std::pair{400, 100}, {600, 450}, {20, 20}, {300, 240}})
-        EXPECT_LE(Diff(at(plain, x, y), at(bloomed, x, y)), 3) << x << "," << y;
-    // A halo just outside the square, on each side.
+        EXPECT_LE(Diff(at(plain, x, y), at(bloomed, x, y)), 3) << "mid-tones as they were at " << x << "," << y;
     for (auto [x, y] : {std::pair{122, 372}, {165, 372}, {143, 354}, {143, 389}})
-        EXPECT_GT(Brightness(at(bloomed, x, y)) - Brightness(at(plain, x, y)), 25) << x << "," << y;
+        EXPECT_GT(Brightness(at(bloomed, x, y)) - Brightness(at(plain, x, y)), 25) << "halo at " << x << "," << y;
     EXPECT_GT(at(bloomed, 143, 372)[0], 240);
+
+    Camera skyCamera(Vec3(1, 2, 3), Vec3(1, 2, 3), Vec3(0, 0, 1));
+    SkyboxEffect sky(&skyCamera);
+    glClearDepth(0.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearDepth(1.0);
+    camera.RenderFrame(world.get(), &sky);
+    EXPECT_LE(Diff(ReadWindow()[240 * 640 + 300], plain[240 * 640 + 300]), 2);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+
+    glViewport(0, 0, 320, 240);
+    BloomEffect bloom(1, 0);
+    DistortEffect distort(&bloom);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    camera.RenderFrame(world.get(), &distort);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 320);
+    const GLuint scene = System::Instance().GetTextureManager()->GetRenderTarget(1)->GetTexture(0)->GetId();
+    EXPECT_GT(TexturePixel(scene, 640, 480, 143, 372)[0], 240) << "the whole square at its full-size place";
+    EXPECT_GT(ReadPixel(72, 186)[0], 240) << "at half size in the window";
+    EXPECT_LT(ReadPixel(143, 372)[0], 200);
 }
 
 // A data directory may bring its own distortion shader, which may do
@@ -179,28 +204,22 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
     const std::string head = "[vertex]\nvoid main() { gl_TexCoord[0] = gl_MultiTexCoord0; gl_Position = ftransform(); }\n"
                              "[fragment]\nuniform sampler2D source_tex; uniform sampler2D distort_tex;\n"
                              "void main() { vec2 uv = gl_TexCoord[0].st; vec4 map = texture2D(distort_tex, uv);\n";
-    const struct {
-        const char* what;
-        std::string distort;  // empty: the shipped one
-        bool direct;
-    } cases[] = {
-        {"shipped", "", true},
-        {"tint", "gl_FragColor = vec4(texture2D(source_tex, uv).rgb * vec3(1.0, 0.9, 0.8) + map.r, 1.0); }", false},
-        {"one texel over",
-         "gl_FragColor = vec4(texture2D(source_tex, uv + vec2(1.0 / 640.0, 0.0)).rgb + map.r, 1.0); }", false},
-        {"scaled by the source's alpha",
-         "vec4 c = texture2D(source_tex, uv); gl_FragColor = vec4(c.rgb * c.a + map.r, 1.0); }", false},
+    const std::pair<const char*, std::string> cases[] = {
+        {"shipped", ""},
+        {"tint", "gl_FragColor = vec4(texture2D(source_tex, uv).rgb * vec3(1.0, 0.9, 0.8) + map.r, 1.0); }"},
+        {"one texel over", "gl_FragColor = vec4(texture2D(source_tex, uv + vec2(1.0 / 640.0, 0.0)).rgb + map.r, 1.0); }"},
+        {"scaled by the source's alpha", "vec4 c = texture2D(source_tex, uv); gl_FragColor = vec4(c.rgb * c.a + map.r, 1.0); }"},
         {"darker where flat",
          "vec3 c = texture2D(source_tex, uv).rgb, right = texture2D(source_tex, uv + vec2(1.0 / 640.0, 0.0)).rgb;\n"
-         "gl_FragColor = vec4((c == right && uv.x < 0.99 ? c * 0.9 : c) + map.r, 1.0); }", false},
+         "gl_FragColor = vec4((c == right && uv.x < 0.99 ? c * 0.9 : c) + map.r, 1.0); }"},
     };
     const GLuint slot1 = System::Instance().GetTextureManager()->GetRenderTarget(1)->GetFramebuffer();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, shader] : cases) {
+        SCOPED_TRACE(what);
+        const bool direct = shader.empty();
         TempDir dir;
         for (const char* file : {"blurx.shdr", "blury.shdr", "bloom.shdr", "distort.shdr"})
-            dir.Write(file, c.distort.empty() || std::string(file) != "distort.shdr" ? ReadFile(kShaders + file)
-                                                                                     : head + c.distort);
+            dir.Write(file, direct || std::string(file) != "distort.shdr" ? ReadFile(kShaders + file) : head + shader);
         CaptureStdout([&] { LoadShaders(dir.Path()); });
         BloomEffect bloom(1, 0);
         DistortEffect distort(&bloom);
@@ -210,15 +229,15 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
         world->GetGraphicalEffects()->Update(0.0f);
         const Picture calm = Through(distort, &calmInto);
         EXPECT_EQ(GLuint(wholeInto), slot1);
-        EXPECT_EQ(calmInto == 0, c.direct);
+        EXPECT_EQ(calmInto == 0, direct);
         EXPECT_EQ(Changes(calm, whole, 0), 0);
         EXPECT_EQ(Changes(Through(distort), calm, 0), 0) << "the next calm frame";
-        if (!c.direct)
+        if (!direct)
             continue;
         // Size 60 aged 300 ms at the origin: a shockwave of half-extent 160
-        // world units, a square of about 94 pixels' half-extent round the
-        // window's centre at this height; inside it the picture moves by more
-        // than the crest's slight lightening, and nowhere else.
+        // world units, about 94 pixels round the window's centre at this
+        // height; inside it the picture moves by more than the crest's
+        // slight lightening, and nowhere else.
         world->GetGraphicalEffects()->AddExplosion(60.0f, Vec3(0, 10, 0), -300.0f);
         const Picture rippled = Through(distort);
         int near = 0, far = 0;
@@ -237,77 +256,14 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
 
 // The effects clear what they draw into, so a frame never shows what the
 // window or a target held before, also where the scene leaves a gap or a
-// modder's blur is half transparent: the caller clears nothing.
-TEST_F(FullFrameGLTest, AFrameDoesNotDependOnWhatItsTargetsHeldBefore)
+// modder's blur is half transparent: the caller clears nothing. Each leaves
+// the GL state it promises, whatever matrix the caller left.
+TEST_F(FullFrameGLTest, AFrameDoesNotDependOnWhatItsTargetsHeldBeforeAndLeavesThePromisedState)
 {
     TextureManager* textures = System::Instance().GetTextureManager();
-    // Every target and the window to (grey, 0, grey, 0) and this depth.
-    auto junk = [&](float grey, double depth) {
-        glClearColor(grey, 0.0f, grey, 0.0f);
-        glClearDepth(depth);
-        for (FramebufferObject* target : {textures->GetRenderTarget(0), textures->GetRenderTarget(1)})
-            for (int i = 0; target && i < target->GetCount(); ++i) {
-                target->Bind(i);
-                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            }
-        FramebufferObject::Unbind();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
-        glClearDepth(1.0);
-        glLoadIdentity();
-    };
-    // The frame over black and open depth, against the frame over magenta
-    // and a depth that rejects everything.
-    auto expectSame = [&](DistortEffect& effect, const std::string& what) {
-        junk(0.0f, 1.0);
-        const Picture clean = Through(effect);
-        junk(1.0f, 0.0);
-        camera.RenderFrame(world.get(), &effect);
-        EXPECT_EQ(Changes(ReadWindow(), clean, 0), 0) << what;
-    };
-    pattern->gap = true;
-    TempDir halfBlur;
-    for (const char* file : {"blurx.shdr", "blury.shdr", "bloom.shdr", "distort.shdr"}) {
-        std::string text = ReadFile(kShaders + file);
-        for (size_t at; std::string(file) == "blurx.shdr" && (at = text.find("vec4(sum, 1.0)")) != std::string::npos;)
-            text.replace(at, 14, "vec4(sum, 0.5)");
-        halfBlur.Write(file, text);
-    }
-    for (const std::string& shaders : {kShaders, halfBlur.Path()}) {
-        CaptureStdout([&] { LoadShaders(shaders); });
-        BloomEffect bloom(1, 0);
-        SkyboxEffect sky(nullptr);  // clears nothing
-        DistortEffect distort(&bloom), plainDistort(nullptr), skyDistort(&sky);
-        for (const char* when : {"calm ", "shockwave "}) {
-            for (auto [effect, inner] : {std::pair{&distort, "bloom"}, {&plainDistort, "none"}, {&skyDistort, "sky"}})
-                expectSame(*effect, shaders + " " + when + inner);
-            world->GetGraphicalEffects()->AddExplosion(60.0f, Vec3(0, 10, 0), -300.0f);
-        }
-    }
-    // A target the driver refuses (depth only): the world straight into the
-    // window, said once.
-    CaptureStdout([&] { textures->CreateRenderTarget(1, 0, 640, 480); });
-    DistortEffect distort(nullptr);
-    const std::string said = CaptureStdout([&] { expectSame(distort, "refused target"); });
-    const Picture refused = ReadWindow();
-    EXPECT_EQ(Changes(refused, Plain(), 3), 0) << "refused target";
-    EXPECT_EQ(said, "Render target 1 cannot be drawn to on this driver; no bloom or shockwave effect\n");
-}
-
-TEST_F(FullFrameGLTest, EffectsLeaveTheStateTheyPromise)
-{
-    BloomEffect intoTarget(1, 0), intoWindow(-1, 0);
-    DistortEffect distort(&intoTarget);
-    const GLuint slot1 = System::Instance().GetTextureManager()->GetRenderTarget(1)->GetFramebuffer();
-    // The distortion twice: a calm frame, then one with a shockwave.
-    const std::pair<RenderingEffect*, GLuint> cases[] = {
-        {&intoTarget, slot1}, {&intoWindow, 0}, {&distort, 0}, {&distort, 0}};
-    for (auto [effect, framebuffer] : cases) {
-        glLoadIdentity();
-        glTranslatef(5, 6, 7);  // the effects reset what the caller left here
-        camera.RenderFrame(world.get(), effect);
-        if (effect == &distort)
-            world->GetGraphicalEffects()->AddExplosion(60.0f, Vec3(0, 10, 0), -300.0f);
+    const GLuint slot1 = textures->GetRenderTarget(1)->GetFramebuffer();
+    auto expectPromisedState = [&](GLuint framebuffer, const std::string& what) {
+        SCOPED_TRACE(what);
         GLint bound = -1, mode = 0, src = 0, dst = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
         glGetIntegerv(GL_BLEND_SRC, &src);
@@ -329,36 +285,68 @@ TEST_F(FullFrameGLTest, EffectsLeaveTheStateTheyPromise)
             EXPECT_FLOAT_EQ(modelview[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         FramebufferObject::Unbind();
+    };
+    // Every target and the window to (grey, 0, grey, 0) and this depth.
+    auto junk = [&](float grey, double depth) {
+        glClearColor(grey, 0.0f, grey, 0.0f);
+        glClearDepth(depth);
+        for (FramebufferObject* target : {textures->GetRenderTarget(0), textures->GetRenderTarget(1)})
+            for (int i = 0; target && i < target->GetCount(); ++i) {
+                target->Bind(i);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            }
+        FramebufferObject::Unbind();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+        glClearDepth(1.0);
+        glLoadIdentity();
+    };
+    // A frame drawn over a moved model-view matrix, which the effects reset.
+    auto expectStateAfter = [&](RenderingEffect& effect, GLuint framebuffer, const std::string& what) {
+        glTranslatef(5, 6, 7);
+        camera.RenderFrame(world.get(), &effect);
+        expectPromisedState(framebuffer, what);
+    };
+    // The frame over black and open depth, against the frame over magenta
+    // and a depth that rejects everything.
+    auto expectSame = [&](RenderingEffect& effect, GLuint framebuffer, const std::string& what) {
+        junk(0.0f, 1.0);
+        camera.RenderFrame(world.get(), &effect);
+        const Picture clean = ReadWindow();
+        junk(1.0f, 0.0);
+        camera.RenderFrame(world.get(), &effect);
+        EXPECT_EQ(Changes(ReadWindow(), clean, 0), 0) << what;
+        expectStateAfter(effect, framebuffer, what);
+    };
+    pattern->gap = true;
+    TempDir halfBlur;
+    for (const char* file : {"blurx.shdr", "blury.shdr", "bloom.shdr", "distort.shdr"}) {
+        std::string text = ReadFile(kShaders + file);
+        for (size_t at; std::string(file) == "blurx.shdr" && (at = text.find("vec4(sum, 1.0)")) != std::string::npos;)
+            text.replace(at, 14, "vec4(sum, 0.5)");
+        halfBlur.Write(file, text);
+    }
+    for (const std::string& shaders : {kShaders, halfBlur.Path()}) {
+        CaptureStdout([&] { LoadShaders(shaders); });
+        BloomEffect bloom(1, 0), bloomToWindow(-1, 0);
+        SkyboxEffect sky(nullptr);  // clears nothing
+        DistortEffect distort(&bloom), plainDistort(nullptr), skyDistort(&sky);
+        expectSame(bloomToWindow, 0, shaders + " bloom");
+        expectStateAfter(bloom, slot1, shaders + " bloom into a target");
+        for (const char* when : {"calm ", "shockwave "}) {
+            for (auto [effect, inner] : {std::pair{&distort, "bloom"}, {&plainDistort, "none"}, {&skyDistort, "sky"}})
+                expectSame(*effect, 0, shaders + " " + when + inner);
+            world->GetGraphicalEffects()->AddExplosion(60.0f, Vec3(0, 10, 0), -300.0f);
+        }
     }
 }
 
-TEST_F(FullFrameGLTest, OffscreenPassesStayAt640x480WhateverTheWindowViewport)
+// A missing shader or a render target the driver refuses still gives the
+// picture, never a black or lost frame, and says so once.
+TEST_F(FullFrameGLTest, WithoutShadersOrATargetThePictureStillShows)
 {
-    // As on a window whose framebuffer is smaller than the screen size.
-    glViewport(0, 0, 320, 240);
-    BloomEffect bloom(1, 0);
-    DistortEffect distort(&bloom);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    camera.RenderFrame(world.get(), &distort);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 320);
-    // The scene texture holds the whole square at its full-size place...
-    const GLuint scene = System::Instance().GetTextureManager()->GetRenderTarget(1)->GetTexture(0)->GetId();
-    EXPECT_GT(TexturePixel(scene, 640, 480, 143, 372)[0], 240);
-    // ...and the window shows it at half size.
-    EXPECT_GT(ReadPixel(72, 186)[0], 240);
-    EXPECT_LT(ReadPixel(143, 372)[0], 200);
-}
-
-TEST_F(FullFrameGLTest, WithoutShadersThePictureStillShows)
-{
-    System& system = System::Instance();
     const Picture plain = Plain();
-
-    // No shaders at all: each pass shows its source unchanged; the missing
-    // files were named once, at construction.
-    system.GetShaderManager()->Clear();
+    System::Instance().GetShaderManager()->Clear();
     std::unique_ptr<BloomEffect> bloom, bloomToWindow;
     std::unique_ptr<DistortEffect> distort;
     const std::string said = CaptureStdout([&] {
@@ -370,21 +358,20 @@ TEST_F(FullFrameGLTest, WithoutShadersThePictureStillShows)
     EXPECT_EQ(Changes(Through(*distort), plain, 3), 0) << "distort without shaders";
     for (const char* file : {"blurx.shdr", "blury.shdr", "bloom.shdr", "distort.shdr"})
         EXPECT_NE(said.find(std::string("Missing shader ") + file), std::string::npos) << said;
-}
 
-TEST_F(FullFrameGLTest, SkyboxDrawsWithoutDepthAndLeavesTheDepthTestOn)
-{
-    // A sky camera with no direction of its own shows the current view.
-    const Picture plain = Plain();
-    Camera sky(Vec3(1, 2, 3), Vec3(1, 2, 3), Vec3(0, 0, 1));
-    SkyboxEffect skybox(&sky);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearDepth(0.0);  // a depth buffer that would reject everything
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glClearDepth(1.0);
-    camera.RenderFrame(world.get(), &skybox);
-    EXPECT_LE(Diff(ReadWindow()[240 * 640 + 300], plain[240 * 640 + 300]), 2);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    // A target the driver refuses (depth only): the world straight into the window.
+    CaptureStdout([&] { LoadShaders(kShaders); });
+    CaptureStdout([&] { System::Instance().GetTextureManager()->CreateRenderTarget(1, 0, 640, 480); });
+    DistortEffect refused(nullptr);
+    const std::string refusal = CaptureStdout([&] {
+        EXPECT_EQ(Changes(Through(refused), plain, 3), 0) << "refused target";
+        glClearColor(1, 0, 1, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+        camera.RenderFrame(world.get(), &refused);
+        EXPECT_EQ(Changes(ReadWindow(), plain, 3), 0) << "refused target over an old picture";
+    });
+    EXPECT_EQ(refusal, "Render target 1 cannot be drawn to on this driver; no bloom or shockwave effect\n");
 }
 
 }  // namespace

@@ -2,12 +2,8 @@
 // one pass with the rest in order, Draw skips what is below the ground, an
 // explosion chains smaller and later ones and lives from its delay to its
 // end, and an enemy's wreck flies off until it is far below the ground.
-#include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -29,16 +25,13 @@ const float kNaN = std::numeric_limits<float>::quiet_NaN();
 // Lives for a number of updates; logs its name for every call, '~' when destroyed.
 class Probe : public GFX::GraphicalEffect {
 public:
-    Probe(char name_, int lives_, float height_, std::string& log_)
-        : name(name_), lives(lives_), height(height_), log(log_) {}
+    Probe(char name_, int lives_, float height_, std::string& log_) : name(name_), lives(lives_), height(height_), log(log_) {}
     ~Probe() override { log += '~'; }
     void Draw(SpriteBatch&) override { log += name; }
     void DrawDistortion(SpriteBatch&) override { log += name; }
     bool Update(float) override { log += name; return --lives > 0; }
     float GetHeight() const override { return height; }
     bool HasDistortion() const override { return name == 'F'; }
-
-private:
     char name;
     int lives;
     float height;
@@ -53,8 +46,6 @@ protected:
         GlobalInfo::Instance().Reset();
         GFX::SetRandomSource({});
     }
-    const Explosion* At(size_t i) const { return dynamic_cast<const Explosion*>(effects.GetEffect(i)); }
-
     std::string log;
     GraphicalEffects effects;
 };
@@ -83,10 +74,7 @@ TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAtBoundedOffsets)
 {
     // Each link draws x then z offsets; the draws alternate 0 and the maximum
     // here, so every link lies 60 further in -x and +z than its parent.
-    const struct {
-        float size, delay;
-        std::vector<float> sizes;  // in container order: the deepest link first
-    } cases[] = {
+    const struct { float size, delay; std::vector<float> sizes; } cases[] = {  // sizes: the deepest link first
         {45, 0, {5, 25, 45}}, {20, 0, {20}}, {20.5f, 0, {0.5f, 20.5f}}, {60, 300, {20, 40, 60}}, {kNaN, 0, {kNaN}},
     };
     for (const auto& c : cases) {
@@ -125,9 +113,7 @@ TEST_F(GraphicalEffectsTest, AnExplosionLivesFromItsDelayToItsEnd)
 {
     TextureManager noSprites;
     Explosion::SetTextureSource(&noSprites);
-    const struct {
-        float size, delay, dt;
-    } cases[] = {{20, 300, 16}, {15, 0, 7}, {0, 0, 16}, {-10, 0, 16}, {0, -100, 16}, {kNaN, 0, 16}};
+    const struct { float size, delay, dt; } cases[] = {{20, 300, 16}, {15, 0, 7}, {0, 0, 16}, {-10, 0, 16}, {0, -100, 16}, {kNaN, 0, 16}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "size " << c.size << " delay " << c.delay << " dt " << c.dt);
         GraphicalEffects local;  // 20 or less: no chain
@@ -160,9 +146,9 @@ TEST_F(GraphicalEffectsTest, AWreckExplodesThenFliesUpTumblesAndFallsUntilRemove
     // An explosion of size 41 / 2 + 25 where the enemy died (its chain of two
     // before it), then the wreck.
     ASSERT_EQ(effects.GetEffectCount(), 4u);
-    ASSERT_TRUE(At(2));
-    EXPECT_FLOAT_EQ(At(2)->GetSize(), 45.5f);
-    EXPECT_TRUE(At(2)->GetPosition().x == 100.0f && At(2)->GetPosition().z == 200.0f);
+    auto* explosion = dynamic_cast<const Explosion*>(effects.GetEffect(2));
+    ASSERT_TRUE(explosion);
+    EXPECT_TRUE(explosion->GetSize() == 45.5f && explosion->GetPosition().x == 100.0f && explosion->GetPosition().z == 200.0f);
 
     // Drifts of +2 in z and -2 in x, drawn in that order.
     GlobalInfo::Instance().SetEffects(nullptr);  // just the wreck
@@ -182,9 +168,8 @@ TEST_F(GraphicalEffectsTest, AWreckExplodesThenFliesUpTumblesAndFallsUntilRemove
     }
     EXPECT_EQ(steps + 1, 67);
     EXPECT_NEAR(peak, 40.33f, 0.01f);
-    EXPECT_FLOAT_EQ(wreck.GetPosition().x, 10.0f - 2.0f * 67.0f);
-    EXPECT_FLOAT_EQ(wreck.GetPosition().z, 20.0f + 2.0f * 67.0f);
-    EXPECT_FLOAT_EQ(wreck.GetRotation().z, 8.0f * 67.0f);
+    EXPECT_TRUE(wreck.GetPosition().x == 10.0f - 2.0f * 67.0f && wreck.GetPosition().z == 20.0f + 2.0f * 67.0f &&
+                wreck.GetRotation().z == 8.0f * 67.0f);
 }
 
 }  // namespace

@@ -45,78 +45,63 @@ TEST(LevelFile, ReadsSizeAndFourPathsOrSaysWhatIsWrongAndWhere)
     }
 }
 
-class WorldLevel : public ::testing::Test {
-protected:
-    void SetUp() override { GlobalInfo::Instance().Reset(); }
-    void TearDown() override { GlobalInfo::Instance().Reset(); }
-
-    // A level `name`.txt whose sub-files exist, with heightmap `name`.tga.
-    std::string WriteLevel(const std::string& name, const std::string& sizeLine, const std::vector<unsigned char>& map)
-    {
-        std::string text = "# test level\n" + sizeLine + "\n";
-        for (const char* file : {"types.txt", "enemies.txt", "bullets.txt"})
-            text += dir.Write(file, "") + "\n";
-        return dir.Write(name + ".txt", text + dir.Write(name + ".tga", map) + "\n");
-    }
-
-    TempDir dir;
-};
-
-// Update and draw order: actors, bullets, bonuses, effects, the board; scripts
-// find the containers through GlobalInfo.
-TEST_F(WorldLevel, BuildsItsChildrenInOrderAndRegistersTheContainers)
+// A level `name`.txt whose sub-files exist (empty), with heightmap `name`.tga.
+std::string WriteLevel(TempDir& dir, const std::string& name, const std::string& sizeLine,
+                       const std::vector<unsigned char>& map)
 {
-    World world;
-    ASSERT_EQ(world.GetChildren().size(), 5u);
-    EXPECT_EQ(world.GetChildren(), (std::vector<SceneNode*>{world.GetActors(), world.GetBullets(), world.GetChildren()[2],
-                                                           world.GetGraphicalEffects(), world.GetBoard()}));
-    const GlobalInfo& info = GlobalInfo::Instance();
-    EXPECT_TRUE(info.GetBullets() == world.GetBullets() && info.GetActors() == world.GetActors() &&
-                info.GetEffects() == world.GetGraphicalEffects());
+    std::string text = "# test level\n" + sizeLine + "\n";
+    for (const char* file : {"types.txt", "enemies.txt", "bullets.txt"})
+        text += dir.Write(file, "") + "\n";
+    return dir.Write(name + ".txt", text + dir.Write(name + ".tga", map) + "\n");
 }
 
-// The level size is taken, the heightmap loads last, or the load stops with
-// the line that says why.
-TEST_F(WorldLevel, LoadsTheLevelSizeAndTheHeightmapLastOrStopsWithTheFailuresLine)
+// The children in update and draw order, registered for the scripts; the
+// level size is taken, the heightmap loads last, or the load stops with the
+// line that says why.
+TEST(WorldLevel, BuildsItsChildrenThenLoadsTheSizeAndTheHeightmapOrStopsWithTheFailuresLine)
 {
+    GlobalInfo::Instance().Reset();
+    {
+        World world;
+        EXPECT_EQ(world.GetChildren(), (std::vector<SceneNode*>{world.GetActors(), world.GetBullets(), world.GetChildren()[2],
+                                                               world.GetGraphicalEffects(), world.GetBoard()}));
+        const GlobalInfo& info = GlobalInfo::Instance();
+        EXPECT_TRUE(info.GetBullets() == world.GetBullets() && info.GetActors() == world.GetActors() &&
+                    info.GetEffects() == world.GetGraphicalEffects());
+    }
+    TempDir dir;
     const std::string malformed = dir.Write("bad.txt", "# only a comment\nten 20\n");
     const struct {
-        std::string path;
+        std::string path, tail;  // the end of the output
         bool ok;
-        std::string tail;  // the end of the output
         int width;
         size_t chunks;
     } cases[] = {
-        {WriteLevel("good", "1000 10000", MakeTga(100, 101, [](int, int) { return 0; })), true,
-         "  Loading heightmap...\n    Loaded 20400-triangle heightmap\n", 1000, 2},
-        {dir.Path() + "missing.txt", false,
-         "Loading level...\nCouldn't open level file.\n  " + dir.Path() +
-             "missing.txt: cannot be opened: No such file or directory\n",
-         0, 0},
-        {malformed, false,
-         "Loading level...\n  Bad level file " + malformed +
-             " line 2: expected the level width and length as two integers\n",
-         0, 0},
-        {dir.Write("empty.txt", ""), true, "Loading level...\n", 0, 0},  // nothing in it
+        {WriteLevel(dir, "good", "1000 10000", MakeTga(100, 101, [](int, int) { return 0; })),
+         "  Loading heightmap...\n    Loaded 20400-triangle heightmap\n", true, 1000, 2},
+        {dir.Path() + "missing.txt", "Loading level...\nCouldn't open level file.\n  " + dir.Path() +
+         "missing.txt: cannot be opened: No such file or directory\n", false, 0, 0},
+        {malformed, "Loading level...\n  Bad level file " + malformed +
+         " line 2: expected the level width and length as two integers\n", false, 0, 0},
+        {dir.Write("empty.txt", ""), "Loading level...\n", true, 0, 0},  // nothing in it
         // A broken heightmap fails the load after the size was taken.
-        {WriteLevel("broken", "500 2000", TgaHeader(2, 2, 2)), false,
-         "  Loading heightmap...\n  Failed to load heightmap.\n  " + dir.Path() +
-             "broken.tga: is not an uncompressed 8-bit greyscale TGA image (type 3, no colour map, no identification field)\n",
-         500, 0},
+        {WriteLevel(dir, "broken", "500 2000", TgaHeader(2, 2, 2)), "  Failed to load heightmap.\n  " + dir.Path() +
+         "broken.tga: is not an uncompressed 8-bit greyscale TGA image (type 3, no colour map, no identification field)\n",
+         false, 500, 0},
     };
     for (const auto& c : cases) {
         GlobalInfo::Instance().Reset();
         World world;
         bool ok = !c.ok;
-        std::string out = CaptureStdout([&] { ok = world.LoadLevel(c.path); });
+        const std::string out = CaptureStdout([&] { ok = world.LoadLevel(c.path); });
         EXPECT_EQ(ok, c.ok) << c.path;
-        ASSERT_EQ(out.rfind("Loading level...\n", 0), 0u) << out;
-        ASSERT_GE(out.size(), c.tail.size()) << out;
+        ASSERT_TRUE(out.rfind("Loading level...\n", 0) == 0 && out.size() >= c.tail.size()) << out;
         EXPECT_EQ(out.substr(out.size() - c.tail.size()), c.tail) << c.path;
         EXPECT_EQ(GlobalInfo::Instance().GetLevelWidth(), c.width) << c.path;
         EXPECT_EQ(world.GetBoard()->GetChunks().size(), c.chunks) << c.path;
     }
     EXPECT_EQ(GlobalInfo::Instance().GetLevelLength(), 2000);
+    GlobalInfo::Instance().Reset();
 }
 
 }  // namespace

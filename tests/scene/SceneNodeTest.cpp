@@ -9,8 +9,7 @@ namespace {
 
 // Logs its updates and its destruction; the first update of "spawner" adds
 // a sibling.
-class Probe : public SceneNode {
-public:
+struct Probe : SceneNode {
     Probe(std::string name_, std::string& log_) : name(std::move(name_)), log(log_) {}
     ~Probe() override { log += "~" + name + " "; }
     void Update(float dt) override
@@ -30,8 +29,7 @@ TEST(SceneNode, AddMovesDeleteDetachesAndUpdateVisitsNodesAddedDuringThePass)
 {
     std::string log;
     SceneNode a, b;
-    auto* x = new Probe("x", log);
-    auto* y = new Probe("y", log);
+    auto *x = new Probe("x", log), *y = new Probe("y", log);
     a.AddChild(x);
     a.AddChild(y);
     b.AddChild(new Probe("z", log));

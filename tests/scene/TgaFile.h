@@ -7,14 +7,9 @@
 
 inline std::vector<unsigned char> TgaHeader(int width, int height, int imageType = 3, int bitsPerPixel = 8)
 {
-    std::vector<unsigned char> bytes = {0, 0, static_cast<unsigned char>(imageType), 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    bytes.push_back(static_cast<unsigned char>(width & 0xff));
-    bytes.push_back(static_cast<unsigned char>(width >> 8));
-    bytes.push_back(static_cast<unsigned char>(height & 0xff));
-    bytes.push_back(static_cast<unsigned char>(height >> 8));
-    bytes.push_back(static_cast<unsigned char>(bitsPerPixel));
-    bytes.push_back(0);
-    return bytes;
+    using B = unsigned char;
+    return {0, 0, B(imageType), 0, 0, 0, 0, 0, 0, 0, 0, 0, B(width & 0xff), B(width >> 8), B(height & 0xff),
+            B(height >> 8), B(bitsPerPixel), 0};
 }
 
 // `pixel(x, z)` gives the grey level of column x of row z.

@@ -32,11 +32,20 @@ protected:
     Actors actors;  // built before the test's interpreter: its weapons get handle 0
 };
 
-TEST_F(ScriptManagerTest, TheMainScriptRunsOnceAndWithoutOneEveryCallIsHarmless)
+TEST_F(ScriptManagerTest, TheMainScriptRunsOnceLoadScriptsRoundTheHandleAndWithoutAMainCallsAreHarmless)
 {
-    Start("runs = (runs or 0) + 1\n");
+    Start("runs = (runs or 0) + 1\n"
+          "function WeaponLoadScript(path) Log('weapon', path) return result end\n"
+          "function EnemyLoadScript(path) Log('enemy', path) return result end\n");
     EXPECT_EQ("1", Eval("runs"));
     EXPECT_EQ(1, Top());  // the Vantrel table, and nothing else
+    for (auto [result, handle] : {std::pair{"2.6", 3}, {"-2.6", -3}, {"'12'", 12}, {"'abc'", 0}, {"nil", 0},
+                                  {"1e20", 0}, {"0/0", 0}}) {
+        Run(std::string("result = ") + result);
+        EXPECT_EQ(handle, scripts->WeaponLoadScript("data/w.lua")) << result;
+        EXPECT_EQ(handle, scripts->EnemyLoadScript("data/e.lua")) << result;
+        EXPECT_EQ("weapon data/w.lua | enemy data/e.lua", TakeLog());
+    }
     Weapon weapon("Vulcan Cannon", 4, 1);
     weapon.SetState1(5);
     const std::string errors = Stderr([&] {
@@ -48,20 +57,6 @@ TEST_F(ScriptManagerTest, TheMainScriptRunsOnceAndWithoutOneEveryCallIsHarmless)
     EXPECT_EQ("5 0 0", States(weapon));
     EXPECT_EQ(1, Top());
     EXPECT_TRUE(Has(errors, "Script error in main script " + dir.Path() + "no-such-main.lua")) << errors;
-}
-
-TEST_F(ScriptManagerTest, LoadScriptsPassThePathAndRoundTheHandle)
-{
-    Start("function WeaponLoadScript(path) Log('weapon', path) return result end\n"
-          "function EnemyLoadScript(path) Log('enemy', path) return result end\n");
-    const std::pair<const char*, int> cases[] = {
-        {"2.6", 3}, {"-2.6", -3}, {"'12'", 12}, {"'abc'", 0}, {"nil", 0}, {"1e20", 0}, {"0/0", 0}};
-    for (auto [result, handle] : cases) {
-        Run(std::string("result = ") + result);
-        EXPECT_EQ(handle, scripts->WeaponLoadScript("data/w.lua")) << result;
-        EXPECT_EQ(handle, scripts->EnemyLoadScript("data/e.lua")) << result;
-        EXPECT_EQ("weapon data/w.lua | enemy data/e.lua", TakeLog());
-    }
 }
 
 TEST_F(ScriptManagerTest, EntryPointsPassTheirArgumentsInOrderAndReadMissingResultsAsZero)
@@ -147,9 +142,16 @@ TEST_F(ScriptManagerTest, FailedCallsKeepValuesRestoreTheStackAndReportOnce)
     EXPECT_EQ(500, Problems::Count());
 }
 
-TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedTypeAndRefuseOthersAndExplodeAddsAnEffect)
+// Shots of the truncated type (a type outside the table refused with a line,
+// once per number), explosions, enemies from the last six arguments (a number
+// names the type by its text), the player, the view and the score.
+TEST_F(ScriptManagerTest, GameFunctionsReachTheWorldAndTheRun)
 {
-    Start("");
+    Start("function EnemyLoadScript(path) return 5 end\n");
+    // Without a world and a run: no player, an empty view, a score of 0 that nothing changes.
+    Run("n = select('#', Vantrel.GetPlayer()) Vantrel.AddScore(5) ended = Vantrel.EndGame('x')");
+    EXPECT_EQ("0 0 0 0 0 0 false", Eval("n .. ' ' .. table.concat({Vantrel.GetView()}, ' ') .. ' ' .. "
+                                        "Vantrel.GetScore() .. ' ' .. tostring(ended)"));
     UseWorld();
     GraphicalEffects effects;
     GlobalInfo::Instance().SetEffects(&effects);
@@ -158,11 +160,9 @@ TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedTypeAndRef
     ASSERT_EQ("2 1 1", Join(bullets.GetPlayerBullets().size(), bullets.GetEnemyBullets().size(), effects.GetEffectCount()));
     const Bullet &first = *bullets.GetPlayerBullets()[0], &second = *bullets.GetPlayerBullets()[1],
                  &enemy = *bullets.GetEnemyBullets()[0];
-    // Size and radius of type 1, position, velocity, strength; then types 0 and 2.
     EXPECT_EQ("3 4 10 20 0.5 -1 7", Join(first.GetSize(), first.GetRadius(), first.GetPosition(),
                                          first.GetVelocity(), first.GetStrength()));
     EXPECT_EQ("1 5 9", Join(second.GetSize(), enemy.GetSize(), enemy.GetStrength()));
-    // A type outside the table is refused with a line, once per number, and the script goes on.
     const std::string errors = Stderr([&] {
         Run("for _, t in ipairs({3, -1, 1e12, 0/0, 3, 17}) do Vantrel.ShootPlayerPlasma(t, 0, 0, 0, 1, 1) end\n"
             "Vantrel.ShootEnemyPlasma(17, 0, 0, 0, 1, 1) after = true");
@@ -170,36 +170,20 @@ TEST_F(ScriptManagerTest, ShootingFunctionsCreateBulletsOfTheTruncatedTypeAndRef
     EXPECT_EQ("2 1 true", Join(bullets.GetPlayerBullets().size(), bullets.GetEnemyBullets().size(), Eval("after")));
     EXPECT_TRUE(Has(errors, "No bullet type 3 (the table has 3); the shot is ignored\n")) << errors;
     EXPECT_EQ(errors.find("No bullet type 3 "), errors.rfind("No bullet type 3 "));
-}
 
-TEST_F(ScriptManagerTest, SpawnEnemyUsesTheLastSixArguments)
-{
-    Start("function EnemyLoadScript(path) return 5 end\n");
-    UseWorld();
     LoadEnemyTypes(actors, "grunt\nm.obj\nt.png\ns.lua\n40\n10\n42\nm.obj\nt.png\ns.lua\n20\n3\n");
     Run("Vantrel.SpawnEnemy('grunt', 100, 3000, 1.5, 2.5, 500)\n"
-        "Vantrel.SpawnEnemy('ignored', 'grunt', 1, 2, 3, 4, 5)\n"
-        "Vantrel.SpawnEnemy(42, 7, 8, 0, 0, 0)\n"  // a number names the type by its text
+        "Vantrel.SpawnEnemy('ignored', 'grunt', 1, 2, 3, 4, 5) Vantrel.SpawnEnemy(42, 7, 8, 0, 0, 0)\n"
         "for _, t in ipairs({'nobody', 'grunt\\0x'}) do Vantrel.SpawnEnemy(t, 7, 8, 0, 0, 0) end");
     const auto& enemies = actors.GetEnemies();
     ASSERT_EQ(3u, enemies.size());
-    auto describe = [](const Enemy& e) {
-        return Join(e.GetType()->GetName(), e.GetPosition(), e.GetState1(), e.GetState2(), e.GetState3(),
-                    e.GetTimer(), e.GetHealth(), e.GetRadius());
-    };
-    EXPECT_EQ("grunt 100 3000 1.5 2.5 0 -500 10 20", describe(*enemies[0]));
-    EXPECT_EQ("grunt 1 2 3 4 0 -5 10 20", describe(*enemies[1]));
+    for (auto [i, expected] : {std::pair{0, "grunt 100 3000 1.5 2.5 0 -500 10 20"}, {1, "grunt 1 2 3 4 0 -5 10 20"}}) {
+        const Enemy& e = *enemies[size_t(i)];
+        EXPECT_EQ(expected, Join(e.GetType()->GetName(), e.GetPosition(), e.GetState1(), e.GetState2(),
+                                 e.GetState3(), e.GetTimer(), e.GetHealth(), e.GetRadius()));
+    }
     EXPECT_EQ("42", enemies[2]->GetType()->GetName());
-}
 
-TEST_F(ScriptManagerTest, RunFunctionsReadThePlayerAndViewAndKeepTheScore)
-{
-    Start("");
-    // Without a world and a run: no player, an empty view, a score of 0 that nothing changes.
-    Run("n = select('#', Vantrel.GetPlayer()) Vantrel.AddScore(5) ended = Vantrel.EndGame('x')");
-    EXPECT_EQ("0 0 0 0 0 0 false", Eval("n .. ' ' .. table.concat({Vantrel.GetView()}, ' ') .. ' ' .. "
-                                        "Vantrel.GetScore() .. ' ' .. tostring(ended)"));
-    UseWorld();
     RunState run;
     run.Start();
     GlobalInfo::Instance().SetRun(&run);
@@ -210,7 +194,6 @@ TEST_F(ScriptManagerTest, RunFunctionsReadThePlayerAndViewAndKeepTheScore)
     EXPECT_EQ("-20 3300 90 0 100 30", Eval("table.concat({Vantrel.GetPlayer()}, ' ')"));
     EXPECT_EQ("12 3400 552.5 414.25", Eval("table.concat({Vantrel.GetView()}, ' ')"));
     Run("Vantrel.AddScore(100) Vantrel.AddScore('50') Vantrel.AddScore(-25)");
-    EXPECT_EQ("125", Eval("Vantrel.GetScore()"));
     // A wrong argument is a Lua error (see the sandbox's tests); nothing changes.
     Run("pcall(Vantrel.AddScore, 1/0) pcall(Vantrel.AddScore, 'lots') pcall(Vantrel.EndGame, {})");
     EXPECT_EQ("125", Eval("Vantrel.GetScore()"));

@@ -3,8 +3,11 @@
 // new problem (a repeat of a known one does not bring it back).
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/Problems.h"
 #include "tests/support/TestFiles.h"
+#include "ui/HUD.h"
 #include "ui/ProblemNotice.h"
 
 namespace {
@@ -46,11 +49,7 @@ TEST(ProblemNotice, ShowsTheCountAndTheLatestForTenSecondsAfterEachNewProblem)
 
 TEST(ProblemNotice, IsOneLineCutToTheScreenWidth)
 {
-    const struct {
-        int count;
-        std::string latest;
-        std::string text;
-    } cases[] = {
+    const struct { int count; std::string latest, text; } cases[] = {
         {3, "x.lua:1: two\nlines\tand a tab", "3 problems: x.lua:1: two lines and a tab"},
         {12, "data/levels/Level1-enemies.txt:9: no enemy type is named \"Drnoe\"",
          "12 problems: Level1-enemies.txt:9: no..."},
@@ -62,6 +61,16 @@ TEST(ProblemNotice, IsOneLineCutToTheScreenWidth)
         EXPECT_EQ(text, c.text);
         EXPECT_LE(text.size(), size_t(ProblemNotice::kMaxGlyphs));
     }
+}
+
+TEST(HUD, MeterLengthTruncatesAndNeverOverflows)
+{
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const int max = HUD::kMaxMeterLength;
+    const struct { float value, maximum; int length; } cases[] = {{99.9f, 100, 160}, {-50, 100, -80}, {150, 100, 241}, {0, 0, 0},
+                                                                      {5, 0, max}, {-5, 0, -max}, {nan, 100, 0}, {inf, 100, max}};
+    for (const auto& c : cases)
+        EXPECT_EQ(HUD::MeterLength(c.value, c.maximum), c.length) << c.value << " / " << c.maximum;
 }
 
 }  // namespace

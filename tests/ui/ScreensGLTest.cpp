@@ -3,7 +3,6 @@
 // the promised lengths, panels have their colours, and drawing a screen
 // leaves the 3D state as it was.
 #include <algorithm>
-#include <limits>
 #include <memory>
 #include <string>
 
@@ -77,24 +76,22 @@ void ClearBlack()
     glClearColor(0.5f, 0.5f, 0.5f, 1);
 }
 
-class ScreensGLTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        TextureManager* textures = System::Instance().GetTextureManager();
-        if (textures->Count() == 0)
-            CaptureStdout([&] { textures->LoadDirectory(std::string(VANTREL_SOURCE_DIR) + "/data/textures/"); });
-    }
-    void SetUp() override
-    {
-        ResetGLState();
-        ClearBlack();
-    }
-    void TearDown() override { ResetGLState(); }
-};
-
-TEST_F(ScreensGLTest, ControlBytesDrawNothingAndTextSitsAtItsVerticalAlignment)
+void LoadTextures()
 {
+    TextureManager* textures = System::Instance().GetTextureManager();
+    if (textures->Count() == 0)
+        CaptureStdout([&] { textures->LoadDirectory(std::string(VANTREL_SOURCE_DIR) + "/data/textures/"); });
+    ResetGLState();
+    ClearBlack();
+}
+
+// Control bytes draw nothing, text sits at its vertical alignment; the HUD's
+// meters' last lit columns (458 means empty: only the frame), the score at
+// the top right and the weapon level beside the panel; the 3D state is left
+// alone.
+TEST(ScreensGL, TextAndTheHUDLandWhereTheySay)
+{
+    LoadTextures();
     // Lists made before the renderer's own: each would paint the window red.
     const GLuint trap = glGenLists(64);
     for (GLuint i = 0; i < 64; ++i) {
@@ -110,14 +107,12 @@ TEST_F(ScreensGLTest, ControlBytesDrawNothingAndTextSitsAtItsVerticalAlignment)
     text.Print(100, 100, "\x01\x0a\x1f", 0, 0);
     EXPECT_EQ(LitBox().right, -1) << "control bytes drew something";
     glDeleteLists(trap, 64);
-
     // Between printable bytes they neither draw nor advance.
     text.Print(100, 100, "A\x01" "B", 0, 0);
     const Box mixed = LitBox();
     ClearBlack();
     text.Print(100, 100, "AB", 0, 0);
     EXPECT_TRUE(mixed.left == LitBox().left && mixed.right == LitBox().right);
-
     // Vertical alignment 0 puts the top at y, 1 the middle, 2 the bottom.
     for (auto [align, top] : {std::pair{0, 200}, {1, 188}, {2, 176}}) {
         ClearBlack();
@@ -125,13 +120,7 @@ TEST_F(ScreensGLTest, ControlBytesDrawNothingAndTextSitsAtItsVerticalAlignment)
         const Box box = LitBox();
         EXPECT_TRUE(box.top >= top && box.bottom < top + 24 && box.bottom - box.top > 14) << align;
     }
-}
 
-// The meters' last lit columns (458 means empty: only the frame), the title,
-// the score at the top right and the weapon level beside the panel; the 3D
-// state is left alone.
-TEST_F(ScreensGLTest, TheHUDShowsTheMetersScoreAndWeaponLevel)
-{
     RunState run;
     run.Start();
     run.AddScore(43549.6);
@@ -156,54 +145,17 @@ TEST_F(ScreensGLTest, TheHUDShowsTheMetersScoreAndWeaponLevel)
             EXPECT_LT(Brightness(At(end + 1, row)), 10) << row << " " << c.shield << " " << c.health;
         }
     }
-    EXPECT_GT(Brightness(At(8, 15)) + Brightness(At(9, 15)) + Brightness(At(10, 15)), 0);
     // "Score 43550" ends at the top right edge; "Weapon 7" ends beside the panel.
     EXPECT_TRUE(LitBox(60, 320, 0, 640, 40).Spans(635 - 11 * 16, 11));
     EXPECT_TRUE(LitBox(60, 200, 420, 446, 460).Spans(438 - 8 * 16, 8));
-
     GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_MODELVIEW);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     GLfloat projection[16];
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_TRUE(mode == GL_MODELVIEW && glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FLOAT_EQ(projection[11], -1.0f);  // still the perspective
     GlobalInfo::Instance().SetRun(nullptr);
-}
-
-TEST_F(ScreensGLTest, MeterLengthTruncatesAndNeverOverflows)
-{
-    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
-    const int max = HUD::kMaxMeterLength;
-    const struct {
-        float value, maximum;
-        int length;
-    } cases[] = {{99.9f, 100, 160}, {-50, 100, -80}, {150, 100, 241}, {0, 0, 0},
-                 {5, 0, max},       {-5, 0, -max},   {nan, 100, 0},   {inf, 100, max}};
-    for (const auto& c : cases)
-        EXPECT_EQ(HUD::MeterLength(c.value, c.maximum), c.length) << c.value << " / " << c.maximum;
-}
-
-TEST_F(ScreensGLTest, TheProblemNoticeIsOneLineAtTheBottomOnlyWhileShown)
-{
-    Problems::Reset();
-    ProblemNotice notice;
-    notice.Update(16);
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    notice.Render();
-    EXPECT_EQ(Brightness(At(320, 470)), 765);  // nothing without a problem
-    ClearBlack();
-
-    CaptureStdout([] { Problems::Load(2, "data/x.txt", 4, "no enemy type is named \"Drnoe\"; the line is skipped"); });
-    notice.Update(16);
-    notice.Render();
-    const Box box = LitBox();
-    EXPECT_TRUE(box.left < 16 && box.right > 600) << box.left << ".." << box.right;  // cut to the width
-    EXPECT_TRUE(box.top >= 452 && box.bottom <= 479) << box.top << ".." << box.bottom;
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    Problems::Reset();
+    ResetGLState();
 }
 
 class PanelScreen : public GUI {
@@ -213,29 +165,44 @@ public:
     void Update(float) override {}
 };
 
-TEST_F(ScreensGLTest, APanelHasItsColourAndTheShopStripHasTenEqualCells)
+// Panels have their colours, translucent (alpha 0.7) over black; the shop
+// strip has ten equal cells; the problem notice is one line at the bottom
+// only while shown; a paused or ended run shades the picture and centres
+// its lines.
+TEST(ScreensGL, PanelsTheNoticeAndTheRunScreenHaveTheirColoursAndPlaces)
 {
-    // Translucent (alpha 0.7) over black.
-    PanelScreen screen;
+    LoadTextures();
+    PanelScreen panel;
     for (auto [highlight, colour] : {std::pair{1, Rgba{143, 125, 54, 255}}, {0, Rgba{125, 125, 125, 255}}}) {
         ClearBlack();
-        screen.highlight = highlight;
-        screen.Render();
+        panel.highlight = highlight;
+        panel.Render();
         for (auto [x, y] : {std::pair{200, 150}, {200, 105}, {200, 195}})
             EXPECT_TRUE(Near(At(x, y), colour, 3)) << highlight << " at " << x << "," << y;
         EXPECT_TRUE(Near(At(99, 150), Rgba{0, 0, 0, 255})) << highlight;
     }
-
     ClearBlack();
-    Shop shop("gui-bars.png");
-    shop.Render();
+    Shop("gui-bars.png").Render();
     for (int dx : {2, 6, 10})
         EXPECT_TRUE(Near(At(96 + dx, 430), At(96 + 9 * 13 + dx, 430), 1)) << dx;
-}
 
-// A paused or ended run shades the picture and centres its lines.
-TEST_F(ScreensGLTest, RunScreenShadesThePictureAndCentresItsLines)
-{
+    Problems::Reset();
+    ProblemNotice notice;
+    notice.Update(16);
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    notice.Render();
+    EXPECT_EQ(Brightness(At(320, 470)), 765) << "nothing without a problem";
+    ClearBlack();
+    CaptureStdout([] { Problems::Load(2, "data/x.txt", 4, "no enemy type is named \"Drnoe\"; the line is skipped"); });
+    notice.Update(16);
+    notice.Render();
+    const Box box = LitBox();
+    EXPECT_TRUE(box.left < 16 && box.right > 600) << box.left << ".." << box.right;  // cut to the width
+    EXPECT_TRUE(box.top >= 452 && box.bottom <= 479) << box.top << ".." << box.bottom;
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    Problems::Reset();
+
     RunState run;
     run.Start();
     GlobalInfo::Instance().SetRun(&run);
@@ -251,10 +218,8 @@ TEST_F(ScreensGLTest, RunScreenShadesThePictureAndCentresItsLines)
         {"ended", int(255 * (1 - RunScreen::kEndedShade)), {{190, 11}, {230, 11}, {290, 25}}},
     };
     for (const auto& c : cases) {
-        if (std::string(c.what) == "paused")
-            run.SetPaused(true);
-        if (std::string(c.what) == "ended") {
-            run.SetPaused(false);
+        run.SetPaused(c.what == std::string("paused"));
+        if (c.what == std::string("ended")) {
             run.AddScore(43549.6);
             run.EndGame("Level clear");
             run.AfterStep(RunState::kEndingTime);  // "Score 43550" is 11 glyphs too
@@ -270,6 +235,7 @@ TEST_F(ScreensGLTest, RunScreenShadesThePictureAndCentresItsLines)
         }
     }
     GlobalInfo::Instance().SetRun(nullptr);
+    ResetGLState();
 }
 
 }  // namespace
