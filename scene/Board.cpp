@@ -16,6 +16,7 @@
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "scene/BackgroundModel.h"
+#include "scene/Frustum.h"
 #include "scene/Heightmap.h"
 #include "scene/PlayerPosition.h"
 
@@ -83,6 +84,7 @@ std::vector<std::unique_ptr<BackgroundModel>> Board::BuildChunks(const Heightmap
         const int zStart = static_cast<int>(static_cast<float>(c * kChunkRows) * Heightmap::kGridSpacing);
         result.push_back(std::make_unique<BackgroundModel>(chunkPositions.data(), chunkNormals.data(),
                                                            indices.data(), static_cast<int>(n), zEnd, zStart));
+        result.back()->SetGrid(w, kChunkRows);
     }
     return result;
 }
@@ -182,11 +184,17 @@ void Board::DrawTerrain()
     groundParameters->SetInt("plrPosX", TruncateToInt(player.x));
     groundParameters->SetInt("plrPosY", TruncateToInt(player.y));
     groundParameters->SetInt("camY", TruncateToInt(view.y));
+    // The camera sees a third of a chunk's cells at most; the rest would be
+    // transformed and clipped by the software renderer for nothing.
+    float projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const Frustum frustum(projection, modelview);
     // Chunks out of reach give back their buffer objects: a level is flown
     // once, and keeping them all would hold a second copy of the terrain.
     for (const auto& chunk : chunks) {
         if (ChunkVisible(chunk->GetZStart(), chunk->GetZEnd(), view.y))
-            chunk->RenderTree();
+            chunk->DrawVisible(frustum);
         else if (chunk->HasBuffers())
             chunk->ReleaseBuffers();
     }
