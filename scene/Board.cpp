@@ -164,13 +164,37 @@ void Board::DrawGround()
 {
     // The terrain is opaque and lies above the backdrop everywhere, so drawn
     // first it hides the backdrop through the depth test and the picture is
-    // the same as backdrop first. (With the alpha test on, the software
-    // renderer still shades the hidden backdrop; the order saves nothing
-    // there.) Twice: the backdrop is translucent, and the second pass blended
-    // over the first makes it denser.
+    // the same as backdrop first. Twice: a translucent backdrop blended over
+    // itself is denser.
     DrawTerrain();
+    if (BackdropIsOpaque()) {
+        // An opaque backdrop blended over itself gives the same pixels, so
+        // once is enough; and without the alpha test and blending (which it
+        // does not need) the renderer can skip the pixels the terrain hides
+        // before shading them.
+        glPushAttrib(GL_ENABLE_BIT);
+        glDisable(GL_ALPHA_TEST);
+        glDisable(GL_BLEND);
+        DrawBackdrop();
+        glPopAttrib();
+        return;
+    }
     DrawBackdrop();
     DrawBackdrop();
+}
+
+bool Board::BackdropIsOpaque() const
+{
+    if (bgTexture && !bgTexture->IsOpaque())
+        return false;
+    // Only the usual blend keeps an opaque pixel as it is; an additive one
+    // makes the second pass count.
+    GLint source = 0, destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    return source == GL_SRC_ALPHA && destination == GL_ONE_MINUS_SRC_ALPHA && mode == GL_MODULATE;
 }
 
 void Board::DrawTerrain()

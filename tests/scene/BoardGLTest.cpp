@@ -11,6 +11,7 @@
 #include "scene/PlayerCamera.h"
 #include "tests/scene/TgaFile.h"
 #include "tests/support/GLTestUtil.h"
+#include "tests/support/PngWriter.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -123,6 +124,31 @@ TEST_F(BoardGL, TerrainShowsUnderTheCameraWithTheBackdropAroundIt)
     EXPECT_TRUE(board->GetChunks()[0]->HasBuffers());
     RenderFrom(0.0f, 5000.0f, &ground);
     EXPECT_FALSE(board->GetChunks()[0]->HasBuffers());
+}
+
+// A translucent backdrop is drawn twice, the second pass over the first; an
+// opaque one once, since a second pass would change no pixel.
+TEST_F(BoardGL, ATranslucentBackdropIsDrawnTwice)
+{
+    const auto png = [&](const char* name, uint8_t alpha) {
+        PngWriteOptions options;
+        return dir.Write(name, WritePng(options, {0, 255, 0, alpha}));
+    };
+    for (const auto& [alpha, expected] : {std::pair{uint8_t(128), Rgba{32, 223, 32, 255}},
+                                          std::pair{uint8_t(255), kGreen}}) {
+        Texture backdrop(png("backdrop.png", alpha), true);
+        EXPECT_EQ(backdrop.IsOpaque(), alpha == 255);
+        board = std::make_unique<Board>(&backdrop, nullptr, shaders.GetShader("ground.shdr"));
+        GroundNode scene(*board);
+        RenderFrom(0.0f, 575.0f, &scene);
+        // Over the grey clear: half green, then half again.
+        Rgba colour = ReadPixel(320, 240);
+        colour[3] = 255;  // the target's alpha is blended too; only the colour matters
+        EXPECT_TRUE(Near(colour, expected, 8)) << int(alpha);
+        ExpectStateRestored();
+        board.reset();
+        backdrop.Release();
+    }
 }
 
 TEST_F(BoardGL, ForegroundStripPassesAtTwiceTheCameraRate)
