@@ -528,6 +528,23 @@ void Model::DrawElements() const
     glDrawElements(GL_TRIANGLES, 3 * triangleCount, GL_UNSIGNED_INT, first);
 }
 
+void Model::DrawElementRanges(const std::vector<int>& firsts, const std::vector<int>& counts) const
+{
+    if (firsts.empty())
+        return;
+    const char* base = elementBuffer && !buffersStale ? nullptr : reinterpret_cast<const char*>(indices.data());
+    std::vector<const void*> starts(firsts.size());
+    for (size_t i = 0; i < firsts.size(); ++i)
+        starts[i] = base + static_cast<size_t>(firsts[i]) * sizeof(uint32_t);
+    if (glMultiDrawElements) {
+        glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, starts.data(),
+                            static_cast<GLsizei>(counts.size()));
+        return;
+    }
+    for (size_t i = 0; i < firsts.size(); ++i)
+        glDrawElements(GL_TRIANGLES, counts[i], GL_UNSIGNED_INT, starts[i]);
+}
+
 void Model::Unbind() const
 {
     if (elementBuffer) {

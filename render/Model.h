@@ -71,6 +71,8 @@ protected:
     // `previous` (drawn just before and not yet unbound) already bound.
     void Bind(const Model* previous);
     void DrawElements() const;
+    // Draws the index ranges [firsts[i], firsts[i] + counts[i]) in one call.
+    void DrawElementRanges(const std::vector<int>& firsts, const std::vector<int>& counts) const;
     // Undoes Bind.
     void Unbind() const;
     // Uploads the arrays into buffer objects when there are none yet or they

@@ -99,6 +99,7 @@ Texture::Texture(const std::string& path, bool upload)
                               "), using a placeholder");
         image = Placeholder();
     }
+    opaque = IsOpaque(image);
     if (!upload) {
         Set(0, image.width, image.height);
         return;
@@ -142,6 +143,17 @@ bool Texture::Replace(const TextureImage& image)
     // RGBA rows are whole words, tightly packed under any unpack alignment.
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
     Unbind(0);
+    opaque = IsOpaque(image);
+    return true;
+}
+
+bool Texture::IsOpaque(const TextureImage& image)
+{
+    if (image.channels != 2 && image.channels != 4)
+        return image.channels == 1 || image.channels == 3;
+    for (size_t i = image.channels - 1; i < image.pixels.size(); i += image.channels)
+        if (image.pixels[i] != 255)
+            return false;
     return true;
 }
 

@@ -35,6 +35,10 @@ public:
     static void Unbind(int unit);
 
     unsigned int GetId() const { return id; }
+    // Every texel fully opaque, as decoded or last replaced; false for a
+    // texture wrapped around a name, whose pixels are not known here.
+    bool IsOpaque() const { return opaque; }
+    static bool IsOpaque(const TextureImage& image);
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
 
@@ -49,4 +53,5 @@ private:
     unsigned int id = 0;
     int width = 0;
     int height = 0;
+    bool opaque = false;
 };

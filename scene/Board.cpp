@@ -16,6 +16,7 @@
 #include "render/Texture.h"
 #include "render/TextureManager.h"
 #include "scene/BackgroundModel.h"
+#include "scene/Frustum.h"
 #include "scene/Heightmap.h"
 #include "scene/PlayerPosition.h"
 
@@ -83,6 +84,7 @@ std::vector<std::unique_ptr<BackgroundModel>> Board::BuildChunks(const Heightmap
         const int zStart = static_cast<int>(static_cast<float>(c * kChunkRows) * Heightmap::kGridSpacing);
         result.push_back(std::make_unique<BackgroundModel>(chunkPositions.data(), chunkNormals.data(),
                                                            indices.data(), static_cast<int>(n), zEnd, zStart));
+        result.back()->SetGrid(w, kChunkRows);
     }
     return result;
 }
@@ -162,13 +164,37 @@ void Board::DrawGround()
 {
     // The terrain is opaque and lies above the backdrop everywhere, so drawn
     // first it hides the backdrop through the depth test and the picture is
-    // the same as backdrop first. (With the alpha test on, the software
-    // renderer still shades the hidden backdrop; the order saves nothing
-    // there.) Twice: the backdrop is translucent, and the second pass blended
-    // over the first makes it denser.
+    // the same as backdrop first. Twice: a translucent backdrop blended over
+    // itself is denser.
     DrawTerrain();
+    if (BackdropIsOpaque()) {
+        // An opaque backdrop blended over itself gives the same pixels, so
+        // once is enough; and without the alpha test and blending (which it
+        // does not need) the renderer can skip the pixels the terrain hides
+        // before shading them.
+        glPushAttrib(GL_ENABLE_BIT);
+        glDisable(GL_ALPHA_TEST);
+        glDisable(GL_BLEND);
+        DrawBackdrop();
+        glPopAttrib();
+        return;
+    }
     DrawBackdrop();
     DrawBackdrop();
+}
+
+bool Board::BackdropIsOpaque() const
+{
+    if (bgTexture && !bgTexture->IsOpaque())
+        return false;
+    // Only the usual blend keeps an opaque pixel as it is; an additive one
+    // makes the second pass count.
+    GLint source = 0, destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    return source == GL_SRC_ALPHA && destination == GL_ONE_MINUS_SRC_ALPHA && mode == GL_MODULATE;
 }
 
 void Board::DrawTerrain()
@@ -182,11 +208,17 @@ void Board::DrawTerrain()
     groundParameters->SetInt("plrPosX", TruncateToInt(player.x));
     groundParameters->SetInt("plrPosY", TruncateToInt(player.y));
     groundParameters->SetInt("camY", TruncateToInt(view.y));
+    // The camera sees a third of a chunk's cells at most; the rest would be
+    // transformed and clipped by the software renderer for nothing.
+    float projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const Frustum frustum(projection, modelview);
     // Chunks out of reach give back their buffer objects: a level is flown
     // once, and keeping them all would hold a second copy of the terrain.
     for (const auto& chunk : chunks) {
         if (ChunkVisible(chunk->GetZStart(), chunk->GetZEnd(), view.y))
-            chunk->RenderTree();
+            chunk->DrawVisible(frustum);
         else if (chunk->HasBuffers())
             chunk->ReleaseBuffers();
     }

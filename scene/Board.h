@@ -44,7 +44,8 @@ public:
     // "  Failed to load heightmap." and keeps no chunks.
     bool LoadHeightmap(const std::string& path);
 
-    // Visible terrain chunks, then the backdrop twice.
+    // Visible terrain chunks, then the backdrop twice (once when it is
+    // opaque: the second pass would change nothing).
     void DrawGround();
     // The visible terrain chunks alone.
     void DrawTerrain();
@@ -72,6 +73,9 @@ public:
     long long GetTriangleCount() const;
 
 private:
+    // Whether drawing the backdrop a second time would change nothing.
+    bool BackdropIsOpaque() const;
+
     Texture* bgTexture = nullptr;
     Texture* fgTexture = nullptr;
     Shader* groundShader = nullptr;

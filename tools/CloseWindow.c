@@ -8,6 +8,15 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+/* Other clients on the display open and close windows while the tree is
+ * walked; a window gone between listing and asking is skipped, not fatal. */
+static int IgnoreError(Display* display, XErrorEvent* error)
+{
+    (void)display;
+    (void)error;
+    return 0;
+}
+
 static Window FindByTitle(Display* display, Window window, const char* title)
 {
     char* name = NULL;
@@ -40,6 +49,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "cannot open display\n");
         return 1;
     }
+    XSetErrorHandler(IgnoreError);
     Window window = FindByTitle(display, DefaultRootWindow(display), argv[1]);
     if (!window) {
         fprintf(stderr, "no window titled \"%s\"\n", argv[1]);

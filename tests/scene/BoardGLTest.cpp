@@ -11,6 +11,7 @@
 #include "scene/PlayerCamera.h"
 #include "tests/scene/TgaFile.h"
 #include "tests/support/GLTestUtil.h"
+#include "tests/support/PngWriter.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -78,6 +79,22 @@ TEST(BoardGL, TerrainBackdropAndForegroundStripShowWhereTheCameraLooks)
     EXPECT_TRUE(board->GetChunks()[0]->HasBuffers());
     render(0.0f, 5000.0f, &ground);
     EXPECT_FALSE(board->GetChunks()[0]->HasBuffers());
+
+    // A translucent backdrop is drawn twice, the second pass over the first
+    // (over the grey clear: half green, then half again); an opaque one once,
+    // since a second pass would change no pixel.
+    for (const auto& [alpha, expected] : {std::pair{uint8_t(128), Rgba{32, 223, 32, 255}},
+                                          std::pair{uint8_t(255), kGreen}}) {
+        Texture backdrop(dir.Write("backdrop.png", WritePng(PngWriteOptions(), {0, 255, 0, alpha})), true);
+        EXPECT_EQ(backdrop.IsOpaque(), alpha == 255);
+        Board backdropOnly(&backdrop, nullptr, nullptr);
+        GroundNode scene(backdropOnly);
+        render(0.0f, 575.0f, &scene);
+        Rgba colour = ReadPixel(320, 240);
+        colour[3] = 255;  // the target's alpha is blended too; only the colour matters
+        EXPECT_TRUE(Near(colour, expected, 8)) << int(alpha);
+        backdrop.Release();
+    }
 
     // The strip is 20000 long and drawn shifted back by the camera's z, so
     // its end reaches the screen centre when the camera is at z = 10000; at

@@ -1,0 +1,19 @@
+// The six clip planes of a view volume, taken from the projection and
+// modelview matrices in GL's column-major order, in the modelview's object
+// space. Used to skip terrain that cannot reach the picture; no GL here.
+#pragma once
+
+class Frustum {
+public:
+    Frustum(const float projection[16], const float modelview[16]);
+
+    // The range [xMin, xMax] of x for which a box [x, x + width] x [y0, y1] x
+    // [z0, z1] is not wholly outside one of the planes; false when there is
+    // none. Conservative: a box outside the range is never seen, a box inside
+    // it may still be off screen in a corner.
+    bool XRange(float width, float y0, float y1, float z0, float z1, float& xMin, float& xMax) const;
+
+private:
+    // a x + b y + c z + d >= 0 inside.
+    float planes[6][4];
+};
