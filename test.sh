@@ -14,9 +14,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # A test that fails is run once more, and fails the run only if it fails
-# again: under the sanitizers the leak checker's own tracer has now and then
-# crashed at exit after every check passed, while the software renderer's
-# threads were still winding down. The first failure stays in the log.
+# again: on a loaded two-core machine the X server has now and then refused a
+# GL test its window. The first failure stays in the log.
 run_ctest() {
   local dir=$1
   local args=(--test-dir "$dir" --output-on-failure -j"$jobs" --repeat until-pass:2)
