@@ -18,16 +18,6 @@ protected:
     Bullets bullets;
 };
 
-// Size, then radius; a record the file cuts short is dropped. (What the
-// loader prints for a modder's mistakes: LoadProblemsTest.)
-TEST_F(BulletsTest, LoadsOneTypePerCompleteRecord)
-{
-    EXPECT_EQ("4 5", Join(bullets.GetBulletTypes()[0]->GetSize(), bullets.GetBulletTypes()[0]->GetRadius()));
-    Bullets fresh;
-    LoadBulletTypes(fresh, "# first\na.png\n1 2\n# second\nb.png\n");
-    EXPECT_EQ(1u, fresh.GetBulletTypes().size());
-}
-
 TEST_F(BulletsTest, BulletsFaceTheirVelocityMoveAndAreDroppedOutsideTheOpenBandKeepingTheirOrder)
 {
     const std::pair<Vec2, float> facing[] = {

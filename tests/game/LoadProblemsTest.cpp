@@ -72,9 +72,6 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
          "    data/levels/enemies.txt:2: x \"4O0\" has characters after its digits; the line reads as 4 0\n", 1, 2},
         {"data/levels/enemies.txt", "Grunt\n400", "Grunnt\n400",
          "    data/levels/enemies.txt:1: no enemy type is named \"Grunnt\"; the line is skipped\n", 1, 1},
-        {"data/levels/types.txt", "models/grunt", "models/grnut",
-         "    data/levels/types.txt:2: model data/models/grnut.obj cannot be opened; enemies of type Grunt are "
-         "invisible\n", 1, 2},
         {"data/models/grunt.obj", "f 1 2 3", "f 1 2 4",
          "    data/levels/types.txt:2: model data/models/grunt.obj was refused (see above); enemies of type Grunt "
          "are invisible\n", 2, 2},
