@@ -37,29 +37,14 @@ Matrix Perspective(float fovy, float aspect, float zNear, float zFar)
     return m;
 }
 
-// Looks from eye at a point below it along -y with a tilt of `dz` in z;
-// up is +z as in the game's camera.
-Matrix LookDown(float ex, float ey, float ez, float dz)
+// Looks down -y, tilted by `dz` in z, with up +z as the game's camera does,
+// from (ex, ey, ez) in the frame of the terrain shifted by `shift`: the
+// rotation's rows are s = (-1, 0, 0), u = (0, f.z, -f.y), -f.
+Matrix LookDown(float ex, float ey, float ez, float dz, float shiftX, float shiftY)
 {
-    float f[3] = {0.0f, -ey, dz};
-    const float fl = std::sqrt(f[1] * f[1] + f[2] * f[2]);
-    f[1] /= fl;
-    f[2] /= fl;
-    const float up[3] = {0.0f, 0.0f, 1.0f};
-    // s = f x up, u = s x f
-    float s[3] = {f[1] * up[2] - f[2] * up[1], f[2] * up[0] - f[0] * up[2], f[0] * up[1] - f[1] * up[0]};
-    const float sl = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
-    for (float& v : s)
-        v /= sl;
-    const float u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2], s[0] * f[1] - s[1] * f[0]};
-    Matrix m = {s[0], u[0], -f[0], 0, s[1], u[1], -f[1], 0, s[2], u[2], -f[2], 0, 0, 0, 0, 1};
-    Matrix t = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, -ex, -ey, -ez, 1};
-    return Multiply(m, t);
-}
-
-Matrix Translate(float x, float y, float z)
-{
-    return {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1};
+    const float length = std::sqrt(ey * ey + dz * dz), fy = -ey / length, fz = dz / length;
+    const float tx = shiftX - ex, ty = shiftY - ey, tz = -ez;
+    return {-1, 0, 0, 0, 0, fz, -fy, 0, 0, -fy, -fz, 0, -tx, fz * ty - fy * tz, -fy * ty - fz * tz, 1};
 }
 
 bool InsideClipVolume(const Matrix& m, const float* p)
@@ -130,8 +115,7 @@ TEST(TerrainCulling, DrawsEveryCellInViewAndFewOthers)
     };
     for (const auto& v : views) {
         const Matrix projection = Perspective(45.0f, v.aspect, 1.0f, 50000.0f);
-        const Matrix modelview = Multiply(LookDown(v.viewX, 1000.0f, v.viewZ, v.tilt),
-                                          Translate(-v.viewX / 2.0f, Board::kLayerDepth, 0.0f));
+        const Matrix modelview = LookDown(v.viewX, 1000.0f, v.viewZ, v.tilt, -v.viewX / 2.0f, Board::kLayerDepth);
         const Count c = Cull(chunks, projection, modelview);
         EXPECT_GT(c.seen, 1000) << v.viewX << ", " << v.viewZ;
         EXPECT_EQ(c.missed, 0) << v.viewX << ", " << v.viewZ;
