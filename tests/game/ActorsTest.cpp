@@ -55,31 +55,24 @@ protected:
 };
 
 // What the files say goes where it belongs; a record the file cuts short is
-// dropped before its script loads. (What the loaders print for a modder's
-// mistakes: LoadProblemsTest.)
-TEST_F(ActorsTest, LoadersReadEachRecordAndDropATruncatedOne)
+// dropped before its script loads; the radius is half the size rounded
+// towards zero; of two types of one name the first is found. (What the
+// loaders print for a modder's mistakes: LoadProblemsTest.)
+TEST_F(ActorsTest, LoadersReadEachRecordDropATruncatedOneAndFindTheFirstOfTwoNames)
 {
     Actors fresh;
     TakeLog();
-    LoadEnemyTypes(fresh, kTypes + std::string("cut\nm\nt\ncut.lua\n1\n"));
-    EXPECT_EQ("load grunt.lua | load brute.lua", TakeLog());
-    ASSERT_EQ(2u, fresh.GetEnemyTypes().size());
-    const EnemyType& brute = *fresh.GetEnemyTypes()[1];
+    LoadEnemyTypes(fresh, kTypes + std::string("neg\nm\nt\nneg.lua\n-5\n1\nbrute\nm\nt\ns\n10\n1\ncut\nm\nt\ncut.lua\n1\n"));
+    EXPECT_EQ("load grunt.lua | load brute.lua | load neg.lua | load s", TakeLog());
+    const EnemyType& brute = *fresh.FindEnemyType("brute");
     EXPECT_EQ("brute 7 85 50", Join(brute.GetName(), brute.GetScriptHandle(), brute.GetSize(), brute.GetHealth()));
-    std::istringstream timeline("grunt\n100 3000\n0 1 500\n");
+    EXPECT_TRUE(!fresh.FindEnemyType("Brute") && !fresh.FindEnemyType("brut") && !fresh.FindEnemyType("cut"));
+    std::istringstream timeline("brute\n100 3000\n0 1 500\nneg\n0 0\n0 0 0\n");
     CaptureStdout([&] { fresh.LoadEnemies(timeline, "level"); });
     const Enemy& e = *fresh.GetEnemies().at(0);
-    EXPECT_EQ("grunt 100 3000 0 1 0 -500 10", Join(e.GetType()->GetName(), e.GetPosition(), e.GetState1(),
-                                                   e.GetState2(), e.GetState3(), e.GetTimer(), e.GetHealth()));
-}
-
-TEST_F(ActorsTest, RadiusIsHalfTheSizeRoundedTowardZeroAndTheFirstOfTwoNamesWins)
-{
-    LoadEnemyTypes(*actors, "odd\nm\nt\ns\n85\n1\nneg\nm\nt\ns\n-5\n1\nodd\nm\nt\ns\n10\n1\n");
-    actors->SpawnEnemy("odd", Vec2(), 1, 0, 0);
-    actors->SpawnEnemy("neg", Vec2(), 2, 0, 0);
-    EXPECT_EQ("42 -2", Join(actors->GetEnemies()[0]->GetRadius(), actors->GetEnemies()[1]->GetRadius()));
-    EXPECT_TRUE(!actors->FindEnemyType("Odd") && !actors->FindEnemyType("od"));
+    EXPECT_EQ("brute 100 3000 0 1 0 -500 50 42 -2", Join(e.GetType()->GetName(), e.GetPosition(), e.GetState1(),
+                                                   e.GetState2(), e.GetState3(), e.GetTimer(), e.GetHealth(),
+                                                   e.GetRadius(), fresh.GetEnemies().at(1)->GetRadius()));
 }
 
 TEST_F(ActorsTest, ActivityAndDrawingWindowsAroundTheView)

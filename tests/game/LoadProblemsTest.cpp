@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "core/GlobalInfo.h"
@@ -115,12 +114,9 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
             text.replace(text.find(c.from), c.from.size(), c.to);
         }
         std::filesystem::remove_all("data");
-        for (const auto& [path, text] : files) {
-            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-            std::ofstream(path, std::ios::binary) << text;
-        }
-        std::ofstream("data/levels/height.tga", std::ios::binary)
-            .write(reinterpret_cast<const char*>(map.data()), static_cast<std::streamsize>(map.size()));
+        for (const auto& [path, text] : files)
+            dir.Write(path, text);
+        dir.Write("data/levels/height.tga", map);
         // Loads the level with a fresh interpreter and world and plays two seconds.
         GlobalInfo::Instance().Reset();
         size_t enemies = 0;
