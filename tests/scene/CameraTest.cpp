@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "core/GlobalInfo.h"
+#include "scene/PathCamera.h"
 #include "scene/PlayerCamera.h"
+#include "scene/RotatingCamera.h"
 
 namespace {
 
@@ -33,6 +35,42 @@ TEST(Cameras, PlayerCameraFollowsScrollsAndPublishesItsGroundPosition)
     alone.Update(500.0f);
     EXPECT_FLOAT_EQ(GlobalInfo::Instance().GetViewPosition().y, 100.0f);
     GlobalInfo::Instance().Reset();
+}
+
+TEST(Cameras, RotatingAndPathCamerasMoveAsTheySay)
+{
+    // A quarter turn in one second, in one step or a thousand.
+    for (int frames : {1, 1000}) {
+        RotatingCamera camera(Vec3(10, 5, 0), Vec3(1, 2, 3), Vec3(0, 1, 0), 3.14159265f / 2);
+        for (int i = 0; i < frames; ++i)
+            camera.Update(1000.0f / frames);
+        EXPECT_TRUE(Near(camera.GetEye(), 0, 5, 10, 2e-3f)) << frames;
+    }
+
+    PathCamera::SetCurrentPathPoint(0);
+    CameraPath path{{Vec3(0, 0, 0), Vec3(10, 0, 0), Vec3(10, 0, 10)}};
+    PathCamera camera(Vec3(0, 0, 0), Vec3(0, 0, -1), Vec3(0, 0, 1), 1000.0f, &path);
+    camera.Update(1.0f);  // one unit towards waypoint 1, looking one ahead
+    EXPECT_TRUE(Near(camera.GetEye(), 1, 0, 0) && Near(camera.GetCenter(), 2, 0, 0));
+    // Within squared distance 0.1 of the waypoint only the index advances.
+    camera.SetEye(Vec3(10, 0, 0.3f));
+    camera.Update(1.0f);
+    EXPECT_EQ(PathCamera::GetCurrentPathPoint(), 1);
+    camera.Update(2.0f);
+    EXPECT_TRUE(Near(camera.GetEye(), 10, 0, 2.3f));
+    // After the last waypoint it heads for the first.
+    camera.SetEye(Vec3(10, 0, 10));
+    camera.Update(1.0f);
+    camera.Update(1.0f);
+    EXPECT_TRUE(Near(camera.GetEye(), 10 - 1 / std::sqrt(2.0f), 0, 10 - 1 / std::sqrt(2.0f)));
+    // No waypoints, or no path: it stays.
+    const CameraPath empty;
+    for (const CameraPath* nowhere : {&empty, static_cast<const CameraPath*>(nullptr)}) {
+        PathCamera still(Vec3(1, 2, 3), Vec3(4, 5, 6), Vec3(0, 0, 1), 1000.0f, nowhere);
+        still.Update(16.0f);
+        EXPECT_TRUE(Near(still.GetEye(), 1, 2, 3));
+    }
+    PathCamera::SetCurrentPathPoint(0);
 }
 
 }  // namespace
