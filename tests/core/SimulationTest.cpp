@@ -70,7 +70,6 @@ TEST_F(SimulationTest, AWorldPlaysAndLeavesNothingBehind)
 {
     Start(kPlayScript);
     const std::string level = WriteLevel(kTypes);
-    Problems::Reset();
     ::testing::internal::CaptureStderr();
     Simulation simulation;
     const LevelCheck check = Play(level, 30, simulation);

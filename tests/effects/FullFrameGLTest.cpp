@@ -207,7 +207,6 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
     const std::pair<const char*, std::string> cases[] = {
         {"shipped", ""},
         {"tint", "gl_FragColor = vec4(texture2D(source_tex, uv).rgb * vec3(1.0, 0.9, 0.8) + map.r, 1.0); }"},
-        {"one texel over", "gl_FragColor = vec4(texture2D(source_tex, uv + vec2(1.0 / 640.0, 0.0)).rgb + map.r, 1.0); }"},
         {"scaled by the source's alpha", "vec4 c = texture2D(source_tex, uv); gl_FragColor = vec4(c.rgb * c.a + map.r, 1.0); }"},
         {"darker where flat",
          "vec3 c = texture2D(source_tex, uv).rgb, right = texture2D(source_tex, uv + vec2(1.0 / 640.0, 0.0)).rgb;\n"
@@ -342,22 +341,21 @@ TEST_F(FullFrameGLTest, AFrameDoesNotDependOnWhatItsTargetsHeldBeforeAndLeavesTh
 }
 
 // A missing shader or a render target the driver refuses still gives the
-// picture, never a black or lost frame, and says so once.
+// picture, never a black or lost frame; a refused target says so once (a
+// missing shader's line is the shader manager's: ModelGLTest).
 TEST_F(FullFrameGLTest, WithoutShadersOrATargetThePictureStillShows)
 {
     const Picture plain = Plain();
     System::Instance().GetShaderManager()->Clear();
     std::unique_ptr<BloomEffect> bloom, bloomToWindow;
     std::unique_ptr<DistortEffect> distort;
-    const std::string said = CaptureStdout([&] {
+    CaptureStdout([&] {
         bloomToWindow = std::make_unique<BloomEffect>(-1, 0);
         bloom = std::make_unique<BloomEffect>(1, 0);
         distort = std::make_unique<DistortEffect>(bloom.get());
     });
     EXPECT_EQ(Changes(Through(*bloomToWindow), plain, 3), 0) << "bloom without shaders";
     EXPECT_EQ(Changes(Through(*distort), plain, 3), 0) << "distort without shaders";
-    for (const char* file : {"blurx.shdr", "blury.shdr", "bloom.shdr", "distort.shdr"})
-        EXPECT_NE(said.find(std::string("Missing shader ") + file), std::string::npos) << said;
 
     // A target the driver refuses (depth only): the world straight into the window.
     CaptureStdout([&] { LoadShaders(kShaders); });
