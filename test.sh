@@ -10,7 +10,11 @@ jobs=$(nproc)
 export LIBGL_ALWAYS_SOFTWARE=1
 # Mesa and the X libraries keep allocations until exit; only our leaks matter.
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+# The leak checker's own record of threads' dynamic TLS goes wrong once the
+# GL driver is loaded (it then crashes while it scans, in about every other
+# GL test process). Without it the checker still finds leaks: a block
+# planted and lost in a GL test is reported.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:intercept_tls_get_addr=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # A test that fails is run once more, and fails the run only if it fails
