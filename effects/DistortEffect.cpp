@@ -21,6 +21,12 @@ namespace {
 
 const int kSlot = 1;
 const Viewport kOffscreen{0, 0, DistortEffect::kWidth, DistortEffect::kHeight};
+const PixelRect kPicture{0, 0, DistortEffect::kWidth, DistortEffect::kHeight};
+// How far from a lit texel of the map the composite may change the picture,
+// in pixels: the shipped shader reads the map two pixels to each side. A
+// shader that reaches further is found out by the probe and always gets
+// the full-screen composite.
+const int kMapReach = 4;
 
 // The pictures the composite is tried on: noise in all four channels, which
 // any filter, offset, tint or use of the alpha disturbs, and opaque blocks of
@@ -92,7 +98,7 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
     }
 
     World* world = dynamic_cast<World*>(scene);
-    if (RenderCalm(camera, scene, world, window, *target))
+    if (RenderInWindow(camera, scene, world, window, *target))
         return;
 
     target->Bind(0);  // the calm frame's checks may have bound another
@@ -106,17 +112,8 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
     else
         camera->Render(scene);
 
-    if (distortShader && world) {
-        target->Bind(1);
-        ScreenDraw::SetViewport(kOffscreen);
-        ScreenDraw::ClearTo(0.0f, 0.0f, 0.0f, 1.0f);
-        ScreenDraw::SetDepthTest(false);
-        ScreenDraw::SetAdditiveBlend(true);
-        camera->ApplyLookAt();
-        world->DrawDistortion();
-        ScreenDraw::SetAdditiveBlend(false);
-        ScreenDraw::SetDepthTest(true);
-    }
+    if (distortShader && world)
+        DrawMap(camera, world, *target);
 
     FramebufferObject::Unbind();
     ScreenDraw::SetViewport(window);
@@ -124,7 +121,20 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
     Debug::EndOfPass("distort");
 }
 
-void DistortEffect::DrawComposite(FramebufferObject& target) const
+void DistortEffect::DrawMap(Camera* camera, World* world, FramebufferObject& target)
+{
+    target.Bind(1);
+    ScreenDraw::SetViewport(kOffscreen);
+    ScreenDraw::ClearTo(0.0f, 0.0f, 0.0f, 1.0f);
+    ScreenDraw::SetDepthTest(false);
+    ScreenDraw::SetAdditiveBlend(true);
+    camera->ApplyLookAt();
+    world->DrawDistortion();
+    ScreenDraw::SetAdditiveBlend(false);
+    ScreenDraw::SetDepthTest(true);
+}
+
+void DistortEffect::DrawComposite(FramebufferObject& target, const PixelRect* area) const
 {
     target.GetTexture(0)->Bind(0);
     if (distortShader) {
@@ -133,27 +143,51 @@ void DistortEffect::DrawComposite(FramebufferObject& target) const
         distortShader->SetParameters(*distortParameters);
     }
     // Without the shader the fixed pipeline copies the scene texture as it is.
-    DrawFullscreenQuad(kWidth, kHeight);
+    if (area)
+        ScreenDraw::PartialQuadWithoutDepth(kWidth, kHeight, *area);
+    else
+        DrawFullscreenQuad(kWidth, kHeight);
     Texture::Unbind(1);
     Texture::Unbind(0);
     Shader::Unbind();
 }
 
-bool DistortEffect::RenderCalm(Camera* camera, SceneNode* scene, World* world, const Viewport& window,
-                               FramebufferObject& target)
+bool DistortEffect::RenderInWindow(Camera* camera, SceneNode* scene, World* world, const Viewport& window,
+                                   FramebufferObject& target)
 {
-    if (!distortShader || !innerEffect || !world || !world->GetGraphicalEffects() ||
-        world->GetGraphicalEffects()->HasDistortion() || !SameViewport(window, kOffscreen))
+    GraphicalEffects* effects = world ? world->GetGraphicalEffects() : nullptr;
+    if (!distortShader || !innerEffect || !effects || !SameViewport(window, kOffscreen))
         return false;
-    if (calmCopy == CalmCopy::Untried)
-        calmCopy = CompositeCopiesOverAClearMap(target) ? CalmCopy::Exact : CalmCopy::Changes;
-    if (calmCopy != CalmCopy::Exact)
+    const bool calm = !effects->HasDistortion();
+    if (calmCopy == Probe::Untried)
+        calmCopy = CompositeCopiesOverAClearMap(target) ? Probe::Exact : Probe::Changes;
+    if (calmCopy != Probe::Exact)
+        return false;
+    if (!calm && localChange == Probe::Untried)
+        localChange = CompositeChangesOnlyNearTheMap(target) ? Probe::Exact : Probe::Changes;
+    if (!calm && localChange != Probe::Exact)
         return false;
     ScreenDraw::SetViewport(window);
     if (!innerEffect->RenderToWindowInsteadOf(camera, scene, kSlot, 0))
         return false;
-    // The passes left out, as empty, so a frame-time tool sees every frame.
-    Debug::EndOfPass("distort map");
+    if (calm) {
+        // The passes left out, as empty, so a frame-time tool sees every frame.
+        Debug::EndOfPass("distort map");
+        Debug::EndOfPass("distort");
+        return true;
+    }
+
+    DrawMap(camera, world, target);
+    FramebufferObject::Unbind();
+    ScreenDraw::SetViewport(window);
+    // Away from the rings the composite would copy the picture unchanged, so
+    // only the pixels near them are composited anew, from a copy of the whole
+    // picture: a displaced look-up may reach far into the rest.
+    const PixelRect area = effects->GetDistortionBounds().Grown(kMapReach, kMapReach).Within(kPicture);
+    if (!area.IsEmpty()) {
+        target.GetTexture(0)->CopyFromFramebuffer(0, 0, kWidth, kHeight);
+        DrawComposite(target, &area);
+    }
     Debug::EndOfPass("distort");
     return true;
 }
@@ -182,4 +216,38 @@ bool DistortEffect::CompositeCopiesOverAClearMap(FramebufferObject& target) cons
     const bool same = copies(ProbePicture(false)) && copies(ProbePicture(true));
     FramebufferObject::Unbind();
     return same;
+}
+
+bool DistortEffect::CompositeChangesOnlyNearTheMap(FramebufferObject& target) const
+{
+    // A map lit at full strength in one square, the steepest slopes there are.
+    const PixelRect lit{kWidth / 2 - 8, kHeight / 2 - 8, kWidth / 2 + 8, kHeight / 2 + 8};
+    TextureImage map;
+    map.width = kWidth;
+    map.height = kHeight;
+    map.channels = 4;
+    map.pixels.assign(static_cast<size_t>(kWidth) * kHeight * 4, 0);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const bool inside = x >= lit.x0 && x < lit.x1 && y >= lit.y0 && y < lit.y1;
+            uint8_t* p = &map.pixels[(static_cast<size_t>(y) * kWidth + x) * 4];
+            p[0] = p[1] = p[2] = inside ? 255 : 0;
+            p[3] = 255;
+        }
+    const TextureImage picture = ProbePicture(false);
+    FramebufferObject scratch(1, kWidth, kHeight);
+    bool local = target.GetTexture(0)->Replace(picture) && target.GetTexture(1)->Replace(map) && scratch.Bind(0);
+    if (local) {
+        DrawComposite(target);
+        const std::vector<unsigned char> drawn = scratch.ReadPixels(0);
+        local = drawn.size() == picture.pixels.size();
+        const PixelRect near = lit.Grown(kMapReach, kMapReach);
+        for (size_t i = 0; local && i < drawn.size(); ++i) {
+            const int x = static_cast<int>(i / 4 % kWidth), y = static_cast<int>(i / 4 / kWidth);
+            const bool isNear = x >= near.x0 && x < near.x1 && y >= near.y0 && y < near.y1;
+            local = isNear || i % 4 == 3 || drawn[i] == picture.pixels[i];
+        }
+    }
+    FramebufferObject::Unbind();
+    return local;
 }

@@ -17,7 +17,11 @@
 // the window, when that is known to give the same picture: the window's
 // viewport is the 640 x 480 of the off-screen passes, the inner effect can
 // redirect its output, and the shader, tried once on the first calm frame,
-// gave its source back unchanged over a clear map.
+// gave its source back unchanged over a clear map. A frame with shockwaves
+// goes the same way when the shader, tried once on the first such frame,
+// changed a picture only near a lit part of the map: the picture goes to
+// the window, is copied back into the scene texture, and only the pixels
+// near the map's sprites are composited anew.
 #pragma once
 
 #include <memory>
@@ -27,6 +31,7 @@
 class FramebufferObject;
 class Shader;
 class ShaderParameters;
+struct PixelRect;
 struct Viewport;
 class World;
 
@@ -45,22 +50,29 @@ public:
     static void DrawFullscreenQuad(int width, int height);
 
 private:
-    // The calm frame's short way; false, having drawn nothing, when it does
-    // not apply.
-    bool RenderCalm(Camera* camera, SceneNode* scene, World* world, const Viewport& window,
-                    FramebufferObject& target);
+    // The short way, the picture drawn straight into the window; false,
+    // having drawn nothing, when it does not apply.
+    bool RenderInWindow(Camera* camera, SceneNode* scene, World* world, const Viewport& window,
+                        FramebufferObject& target);
     // Whether the composite over a clear map copies its source: drawn, as
     // to the window, into a target of its own and read back.
     bool CompositeCopiesOverAClearMap(FramebufferObject& target) const;
+    // Whether the composite changes its source only near where the map is
+    // lit: a square lit at full strength, drawn and read back the same way.
+    bool CompositeChangesOnlyNearTheMap(FramebufferObject& target) const;
+    // The effects' map into attachment 1 of the target.
+    static void DrawMap(Camera* camera, World* world, FramebufferObject& target);
     // The scene texture of the target through the distort shader (or copied
-    // as it is without one) into whatever is bound.
-    void DrawComposite(FramebufferObject& target) const;
+    // as it is without one) into whatever is bound: the whole picture, or
+    // only the pixels of `area`, undisturbed elsewhere.
+    void DrawComposite(FramebufferObject& target, const PixelRect* area = nullptr) const;
 
-    enum class CalmCopy { Untried, Exact, Changes };
+    enum class Probe { Untried, Exact, Changes };
 
     Shader* distortShader = nullptr;
     std::unique_ptr<ShaderParameters> distortParameters;
     RenderingEffect* innerEffect = nullptr;
     bool reported = false;
-    CalmCopy calmCopy = CalmCopy::Untried;
+    Probe calmCopy = Probe::Untried;
+    Probe localChange = Probe::Untried;
 };

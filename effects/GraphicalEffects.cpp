@@ -57,6 +57,7 @@ void GraphicalEffects::DrawDistortion()
 {
     for (const auto& effect : effects)
         effect->DrawDistortion(sprites);
+    distortionBounds = sprites.WindowBounds();
     sprites.Flush();
     Debug::EndOfPass("distort map");
 }

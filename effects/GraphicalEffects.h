@@ -44,6 +44,9 @@ public:
     void DrawDistortion();
     // Whether DrawDistortion would draw anything now. No GL needed.
     bool HasDistortion() const;
+    // The window pixels the last DrawDistortion could have drawn into (the
+    // effects draw the map through the batch alone); empty before the first.
+    const PixelRect& GetDistortionBounds() const { return distortionBounds; }
 
     size_t GetEffectCount() const { return effects.size(); }
     // Null outside 0..GetEffectCount()-1.
@@ -52,4 +55,5 @@ public:
 private:
     std::vector<std::unique_ptr<GFX::GraphicalEffect>> effects;
     SpriteBatch sprites;
+    PixelRect distortionBounds;
 };

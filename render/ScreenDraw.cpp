@@ -74,6 +74,26 @@ void ScreenDraw::FullscreenQuadWithoutDepth(int width, int height)
         glEnable(GL_DEPTH_TEST);
 }
 
+void ScreenDraw::PartialQuadWithoutDepth(int width, int height, const PixelRect& area)
+{
+    if (area.IsEmpty() || width <= 0 || height <= 0)
+        return;
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glLoadIdentity();
+    PushOrtho(0.0, width, height, 0.0);
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    const float x0 = static_cast<float>(area.x0), x1 = static_cast<float>(area.x1);
+    const float y0 = static_cast<float>(area.y0), y1 = static_cast<float>(area.y1);
+    // The full quad's t runs from 0 at the bottom row to 1 at the top, its y
+    // from 0 at the top down.
+    Quad({{x0 / w, y1 / h, x0, h - y1}, {x0 / w, y0 / h, x0, h - y0}, {x1 / w, y0 / h, x1, h - y0},
+          {x1 / w, y1 / h, x1, h - y1}});
+    PopOrtho();
+    if (depthTest)
+        glEnable(GL_DEPTH_TEST);
+}
+
 Viewport ScreenDraw::GetViewport()
 {
     GLint v[4] = {0, 0, 0, 0};

@@ -16,6 +16,22 @@ struct Viewport {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
+// Window pixels [x0, x1) x [y0, y1), rows counted from the bottom as GL counts them.
+struct PixelRect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+
+    bool IsEmpty() const { return x1 <= x0 || y1 <= y0; }
+    PixelRect Grown(int dx, int dy) const
+    {
+        return IsEmpty() ? *this : PixelRect{x0 - dx, y0 - dy, x1 + dx, y1 + dy};
+    }
+    PixelRect Within(const PixelRect& r) const
+    {
+        PixelRect c{x0 > r.x0 ? x0 : r.x0, y0 > r.y0 ? y0 : r.y0, x1 < r.x1 ? x1 : r.x1, y1 < r.y1 ? y1 : r.y1};
+        return c.IsEmpty() ? PixelRect{} : c;
+    }
+};
+
 class ScreenDraw {
 public:
     // Push the projection and load glOrtho(left, right, bottom, top, -1, 1);
@@ -44,6 +60,11 @@ public:
     // buffer lets through, so the colours are FullscreenQuad's; only the
     // depth buffer is left as it was.
     static void FullscreenQuadWithoutDepth(int width, int height);
+    // The pixels of `area` alone of the full-screen quad over width x height,
+    // with the texture coordinates that quad gives them: nothing cleared,
+    // depth test off (as it was again afterwards). The model-view matrix is
+    // the identity afterwards.
+    static void PartialQuadWithoutDepth(int width, int height, const PixelRect& area);
 
     static Viewport GetViewport();
     static void SetViewport(const Viewport& viewport);

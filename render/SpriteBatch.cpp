@@ -1,6 +1,8 @@
 #include "render/SpriteBatch.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "render/GL.h"
 #include "render/Texture.h"
@@ -26,6 +28,43 @@ void SpriteBatch::AddFlat(const Texture* texture, const float (&colour)[4], floa
         placed[i] = {corners[i].s, corners[i].t, x + (cosine * cx + sine * cz), centreY, z + (cosine * cz - sine * cx)};
     }
     Add(texture, colour, placed);
+}
+
+PixelRect SpriteBatch::WindowBounds() const
+{
+    if (vertices.empty())
+        return {};
+    GLfloat modelview[16], projection[16];
+    GLint view[4];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, view);
+    const PixelRect all{view[0], view[1], view[0] + view[2], view[1] + view[3]};
+    const double inf = std::numeric_limits<double>::infinity();
+    double lowX = inf, lowY = inf, highX = -inf, highY = -inf;
+    for (const Vertex& v : vertices) {
+        double eye[4], clip[4];
+        for (int r = 0; r < 4; ++r)
+            eye[r] = modelview[r] * v.x + modelview[4 + r] * v.y + modelview[8 + r] * v.z + modelview[12 + r];
+        for (int r = 0; r < 4; ++r)
+            clip[r] = projection[r] * eye[0] + projection[4 + r] * eye[1] + projection[8 + r] * eye[2] +
+                      projection[12 + r] * eye[3];
+        const double x = view[0] + (clip[0] / clip[3] + 1.0) * 0.5 * view[2];
+        const double y = view[1] + (clip[1] / clip[3] + 1.0) * 0.5 * view[3];
+        if (!(clip[3] > 1e-6) || !std::isfinite(x) || !std::isfinite(y))
+            return all;
+        lowX = std::min(lowX, x);
+        lowY = std::min(lowY, y);
+        highX = std::max(highX, x);
+        highY = std::max(highY, y);
+    }
+    // Clamped first: far-off corners must not overflow the conversion.
+    auto clamp = [](double value, int low, int high) { return std::min(std::max(value, double(low)), double(high)); };
+    const PixelRect r{static_cast<int>(std::floor(clamp(lowX, all.x0, all.x1))),
+                      static_cast<int>(std::floor(clamp(lowY, all.y0, all.y1))),
+                      static_cast<int>(std::ceil(clamp(highX, all.x0, all.x1))),
+                      static_cast<int>(std::ceil(clamp(highY, all.y0, all.y1)))};
+    return r.Within(all);
 }
 
 void SpriteBatch::Flush()

@@ -17,6 +17,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "render/ScreenDraw.h"
+
 class Texture;
 
 struct SpriteCorner {
@@ -37,6 +39,12 @@ public:
     void AddFlat(const Texture* texture, const float (&colour)[4], float x, float centreY, float z, float h,
                  float degrees, const SpriteCorner (&corners)[4]);
     void Flush();
+    // The window pixels that a Flush now could touch: the smallest rectangle
+    // of whole pixels around the queued corners under the current matrices,
+    // within the viewport. The whole viewport when a corner lies at or behind
+    // the eye (its quad then has no bounds on screen); empty with nothing
+    // queued. Needs a GL context.
+    PixelRect WindowBounds() const;
 
     size_t GetQueued() const { return vertices.size() / 4; }
     // Texture runs of the quads queued so far: what Flush would draw with.

@@ -147,6 +147,16 @@ bool Texture::Replace(const TextureImage& image)
     return true;
 }
 
+void Texture::CopyFromFramebuffer(int x, int y, int copyWidth, int copyHeight)
+{
+    if (id == 0 || copyWidth <= 0 || copyHeight <= 0)
+        return;
+    Bind(0);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, x, y, x, y, copyWidth, copyHeight);
+    Unbind(0);
+    opaque = false;  // what the framebuffer held is not known here
+}
+
 bool Texture::IsOpaque(const TextureImage& image)
 {
     if (image.channels != 2 && image.channels != 4)

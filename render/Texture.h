@@ -30,6 +30,10 @@ public:
     // changing nothing, for any other image. Leaves the texture bound to
     // unit 0 with 2D texturing disabled there.
     bool Replace(const TextureImage& image);
+    // Copies the bound framebuffer's pixels x, y (from the bottom left) to
+    // x + width, y + height into the same texels of level 0. Leaves the
+    // texture bound to unit 0 with 2D texturing disabled there.
+    void CopyFromFramebuffer(int x, int y, int width, int height);
     // Units 0 to 3; anything else means unit 0. Leaves the unit active.
     void Bind(int unit) const;
     static void Unbind(int unit);

@@ -71,6 +71,14 @@ public:
     float GetHeight() const override { return 0.0f; }
 };
 
+// The bloom without its short way: a distortion through it always takes
+// the whole way, composite included.
+class WholeWayBloom : public BloomEffect {
+public:
+    WholeWayBloom() : BloomEffect(1, 0) {}
+    bool RenderToWindowInsteadOf(Camera*, SceneNode*, int, int) override { return false; }
+};
+
 int Brightness(const Rgba& p)
 {
     return int(p[0]) + int(p[1]) + int(p[2]);
@@ -196,9 +204,11 @@ TEST_F(FullFrameGLTest, BloomGlowsAroundBrightPartsTheSkyIgnoresDepthAndTargetsK
 }
 
 // A data directory may bring its own distortion shader, which may do
-// anything with a clear map: the calm frame's short way is taken only for
-// one found to copy its source, and the picture is the whole way's in every
-// case. A shockwave still ripples the picture around itself.
+// anything with a clear map or reach anywhere from a lit one: the short way
+// (the picture into the window, composited anew only near the map's
+// sprites) is taken only for one found to copy its source and to change it
+// only near the lit map, and the picture is the whole way's in every case.
+// A shockwave still ripples the picture around itself.
 TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
 {
     const std::string head = "[vertex]\nvoid main() { gl_TexCoord[0] = gl_MultiTexCoord0; gl_Position = ftransform(); }\n"
@@ -211,6 +221,7 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
         {"darker where flat",
          "vec3 c = texture2D(source_tex, uv).rgb, right = texture2D(source_tex, uv + vec2(1.0 / 640.0, 0.0)).rgb;\n"
          "gl_FragColor = vec4((c == right && uv.x < 0.99 ? c * 0.9 : c) + map.r, 1.0); }"},
+        {"reaching far", "gl_FragColor = vec4(texture2D(source_tex, uv).rgb + texture2D(distort_tex, uv + vec2(0.05, 0.0)).r, 1.0); }"},
     };
     const GLuint slot1 = System::Instance().GetTextureManager()->GetRenderTarget(1)->GetFramebuffer();
     for (const auto& [what, shader] : cases) {
@@ -227,18 +238,34 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
         const Picture whole = Through(distort, &wholeInto);
         world->GetGraphicalEffects()->Update(0.0f);
         const Picture calm = Through(distort, &calmInto);
-        EXPECT_EQ(GLuint(wholeInto), slot1);
-        EXPECT_EQ(calmInto == 0, direct);
+        const bool local = direct || std::string(what) != "reaching far";
+        EXPECT_EQ(GLuint(wholeInto), direct ? 0 : slot1);
+        EXPECT_EQ(calmInto == 0, direct || !local);
         EXPECT_EQ(Changes(calm, whole, 0), 0);
         EXPECT_EQ(Changes(Through(distort), calm, 0), 0) << "the next calm frame";
-        if (!direct)
-            continue;
         // Size 60 aged 300 ms at the origin: a shockwave of half-extent 160
         // world units, about 94 pixels round the window's centre at this
-        // height; inside it the picture moves by more than the crest's
-        // slight lightening, and nowhere else.
+        // height.
         world->GetGraphicalEffects()->AddExplosion(60.0f, Vec3(0, 10, 0), -300.0f);
-        const Picture rippled = Through(distort);
+        GLint rippledInto = -1, referenceInto = -1;
+        const Picture rippled = Through(distort, &rippledInto);
+        WholeWayBloom wholeBloom;
+        DistortEffect wholeWay(&wholeBloom);
+        const Picture reference = Through(wholeWay, &referenceInto);
+        EXPECT_EQ(GLuint(referenceInto), slot1);
+        EXPECT_EQ(rippledInto == 0, direct);
+        // Texture coordinates of a part of the quad may round otherwise in
+        // the last bit: one level at most. Off the centre as well, where a
+        // mirrored area would miss the ring.
+        EXPECT_EQ(Changes(rippled, reference, 1), 0);
+        world->GetGraphicalEffects()->AddExplosion(30.0f, Vec3(120, 10, 90), -200.0f);
+        EXPECT_EQ(Changes(Through(distort), Through(wholeWay), 1), 0) << "off the centre";
+        if (!direct) {
+            world->GetGraphicalEffects()->Update(1e6f);
+            continue;
+        }
+        // Inside it the picture moves by more than the crest's slight
+        // lightening, and nowhere else.
         int near = 0, far = 0;
         for (int y = 0; y < 480; ++y)
             for (int x = 0; x < 640; ++x) {
