@@ -27,6 +27,12 @@ const PixelRect kPicture{0, 0, DistortEffect::kWidth, DistortEffect::kHeight};
 // shader that reaches further is found out by the probe and always gets
 // the full-screen composite.
 const int kMapReach = 4;
+// How far from a pixel the composite may look the picture up, in pixels
+// across and up: the shipped shader displaces by at most 0.045 of the
+// picture (29 and 22 pixels). Only that much of the picture around the
+// rings is copied back for the composite; the probe checks this too.
+const int kSourceReachX = 32;
+const int kSourceReachY = 24;
 
 // The pictures the composite is tried on: noise in all four channels, which
 // any filter, offset, tint or use of the alpha disturbs, and opaque blocks of
@@ -181,11 +187,12 @@ bool DistortEffect::RenderInWindow(Camera* camera, SceneNode* scene, World* worl
     FramebufferObject::Unbind();
     ScreenDraw::SetViewport(window);
     // Away from the rings the composite would copy the picture unchanged, so
-    // only the pixels near them are composited anew, from a copy of the whole
-    // picture: a displaced look-up may reach far into the rest.
+    // only the pixels near them are composited anew, from a copy of the
+    // picture as far around them as a displaced look-up reaches.
     const PixelRect area = effects->GetDistortionBounds().Grown(kMapReach, kMapReach).Within(kPicture);
     if (!area.IsEmpty()) {
-        target.GetTexture(0)->CopyFromFramebuffer(0, 0, kWidth, kHeight);
+        const PixelRect source = area.Grown(kSourceReachX, kSourceReachY).Within(kPicture);
+        target.GetTexture(0)->CopyFromFramebuffer(source.x0, source.y0, source.x1 - source.x0, source.y1 - source.y0);
         DrawComposite(target, &area);
     }
     Debug::EndOfPass("distort");
@@ -234,20 +241,30 @@ bool DistortEffect::CompositeChangesOnlyNearTheMap(FramebufferObject& target) co
             p[0] = p[1] = p[2] = inside ? 255 : 0;
             p[3] = 255;
         }
+    const PixelRect near = lit.Grown(kMapReach, kMapReach);
+    const PixelRect read = near.Grown(kSourceReachX, kSourceReachY);
+    auto inside = [](const PixelRect& r, size_t i) {
+        const int x = static_cast<int>(i / 4 % kWidth), y = static_cast<int>(i / 4 / kWidth);
+        return x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1;
+    };
     const TextureImage picture = ProbePicture(false);
+    // The same picture with every texel beyond the reach of the lit part changed.
+    TextureImage farChanged = picture;
+    for (size_t i = 0; i < farChanged.pixels.size(); ++i)
+        if (!inside(read, i))
+            farChanged.pixels[i] = static_cast<uint8_t>(255 - farChanged.pixels[i]);
     FramebufferObject scratch(1, kWidth, kHeight);
-    bool local = target.GetTexture(0)->Replace(picture) && target.GetTexture(1)->Replace(map) && scratch.Bind(0);
-    if (local) {
+    auto composite = [&](const TextureImage& source) {
+        if (!target.GetTexture(0)->Replace(source) || !target.GetTexture(1)->Replace(map) || !scratch.Bind(0))
+            return std::vector<unsigned char>();
         DrawComposite(target);
-        const std::vector<unsigned char> drawn = scratch.ReadPixels(0);
-        local = drawn.size() == picture.pixels.size();
-        const PixelRect near = lit.Grown(kMapReach, kMapReach);
-        for (size_t i = 0; local && i < drawn.size(); ++i) {
-            const int x = static_cast<int>(i / 4 % kWidth), y = static_cast<int>(i / 4 / kWidth);
-            const bool isNear = x >= near.x0 && x < near.x1 && y >= near.y0 && y < near.y1;
-            local = isNear || i % 4 == 3 || drawn[i] == picture.pixels[i];
-        }
-    }
+        return scratch.ReadPixels(0);
+    };
+    const std::vector<unsigned char> drawn = composite(picture), drawnFarChanged = composite(farChanged);
+    bool local = drawn.size() == picture.pixels.size() && drawnFarChanged.size() == drawn.size();
+    // The window's alpha is never shown.
+    for (size_t i = 0; local && i < drawn.size(); ++i)
+        local = i % 4 == 3 || (inside(near, i) ? drawn[i] == drawnFarChanged[i] : drawn[i] == picture.pixels[i]);
     FramebufferObject::Unbind();
     return local;
 }

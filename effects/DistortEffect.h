@@ -19,9 +19,10 @@
 // redirect its output, and the shader, tried once on the first calm frame,
 // gave its source back unchanged over a clear map. A frame with shockwaves
 // goes the same way when the shader, tried once on the first such frame,
-// changed a picture only near a lit part of the map: the picture goes to
-// the window, is copied back into the scene texture, and only the pixels
-// near the map's sprites are composited anew.
+// changed a picture only near a lit part of the map and read it there only
+// nearby: the picture goes to the window, the part around the map's sprites
+// is copied back into the scene texture, and only the pixels near the
+// sprites are composited anew.
 #pragma once
 
 #include <memory>
@@ -58,7 +59,9 @@ private:
     // to the window, into a target of its own and read back.
     bool CompositeCopiesOverAClearMap(FramebufferObject& target) const;
     // Whether the composite changes its source only near where the map is
-    // lit: a square lit at full strength, drawn and read back the same way.
+    // lit, and there looks up only the source nearby: a square lit at full
+    // strength over two pictures that differ only further away, drawn and
+    // read back the same way.
     bool CompositeChangesOnlyNearTheMap(FramebufferObject& target) const;
     // The effects' map into attachment 1 of the target.
     static void DrawMap(Camera* camera, World* world, FramebufferObject& target);
