@@ -236,16 +236,15 @@ bool DistortEffect::CompositeChangesOnlyNearTheMap(FramebufferObject& target) co
     map.pixels.assign(static_cast<size_t>(kWidth) * kHeight * 4, 0);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
-            const bool inside = x >= lit.x0 && x < lit.x1 && y >= lit.y0 && y < lit.y1;
             uint8_t* p = &map.pixels[(static_cast<size_t>(y) * kWidth + x) * 4];
-            p[0] = p[1] = p[2] = inside ? 255 : 0;
+            p[0] = p[1] = p[2] = lit.Contains(x, y) ? 255 : 0;
             p[3] = 255;
         }
     const PixelRect near = lit.Grown(kMapReach, kMapReach);
     const PixelRect read = near.Grown(kSourceReachX, kSourceReachY);
+    // Of the byte at i of an RGBA picture.
     auto inside = [](const PixelRect& r, size_t i) {
-        const int x = static_cast<int>(i / 4 % kWidth), y = static_cast<int>(i / 4 / kWidth);
-        return x >= r.x0 && x < r.x1 && y >= r.y0 && y < r.y1;
+        return r.Contains(static_cast<int>(i / 4 % kWidth), static_cast<int>(i / 4 / kWidth));
     };
     const TextureImage picture = ProbePicture(false);
     // The same picture with every texel beyond the reach of the lit part changed.

@@ -21,6 +21,7 @@ struct PixelRect {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 
     bool IsEmpty() const { return x1 <= x0 || y1 <= y0; }
+    bool Contains(int x, int y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
     PixelRect Grown(int dx, int dy) const
     {
         return IsEmpty() ? *this : PixelRect{x0 - dx, y0 - dy, x1 + dx, y1 + dy};
