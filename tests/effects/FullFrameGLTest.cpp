@@ -21,6 +21,7 @@
 #include "effects/SkyboxEffect.h"
 #include "render/FramebufferObject.h"
 #include "render/GL.h"
+#include "render/ScreenDraw.h"
 #include "render/ShaderManager.h"
 #include "render/TextureManager.h"
 #include "scene/Camera.h"
@@ -41,22 +42,14 @@ public:
     bool gap = false;  // leaves one stripe out, showing what lies behind
     void Draw() override
     {
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
+        ScreenDraw::PushOrtho(-1, 1, -1, 1);
         for (int i = gap ? 1 : 0; i < 40; ++i) {
             glColor3f(i % 2 ? 0.45f : 0.2f, i % 2 ? 0.4f : 0.3f, i % 2 ? 0.35f : 0.2f);
             glRectf(-1.0f + i / 20.0f, -1, -1.0f + (i + 1) / 20.0f, 1);
         }
         glColor3f(1, 1, 1);
         glRectf(-0.6f, 0.5f, -0.5f, 0.6f);
-        glPopMatrix();
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
+        ScreenDraw::PopOrtho();
     }
 };
 
@@ -143,8 +136,9 @@ protected:
         camera.Render(world.get());
         return ReadWindow();
     }
-    // One frame through the effect; `combinedInto`, when given, receives the
-    // framebuffer that bloom's combine drew into.
+    // One frame through the effect, without a clear (the effects clear what
+    // they draw into); `combinedInto`, when given, receives the framebuffer
+    // that bloom's combine drew into.
     Picture Through(RenderingEffect& effect, GLint* combinedInto = nullptr)
     {
         System::Instance().GetDebug()->SetPassHook([&](const char* pass) {
@@ -152,10 +146,44 @@ protected:
                 glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, combinedInto);
         });
         glLoadIdentity();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         camera.RenderFrame(world.get(), &effect);
         System::Instance().GetDebug()->SetPassHook(nullptr);
         return ReadWindow();
+    }
+    // A frame over a moved model-view matrix, which the effects reset, then
+    // the GL state they promise to leave, with `framebuffer` bound.
+    void ExpectStateAfter(RenderingEffect& effect, GLuint framebuffer = 0)
+    {
+        glLoadIdentity();
+        glTranslatef(5, 6, 7);
+        camera.RenderFrame(world.get(), &effect);
+        ExpectPromisedState(framebuffer);
+        FramebufferObject::Unbind();
+    }
+    // Blending, depth test and clear colour as at start-up, the model-view
+    // matrix at the identity, units 0 and 1 untextured, no program current.
+    static void ExpectPromisedState(GLuint framebuffer)
+    {
+        GLint bound = -1, mode = 0, src = 0, dst = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
+        glGetIntegerv(GL_BLEND_SRC, &src);
+        glGetIntegerv(GL_BLEND_DST, &dst);
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(GLuint(bound), framebuffer);
+        EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
+        EXPECT_TRUE(src == GL_SRC_ALPHA && dst == GL_ONE_MINUS_SRC_ALPHA && mode == GL_MODELVIEW);
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_BLEND));
+        for (int unit : {1, 0}) {
+            glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+            EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << unit;
+        }
+        GLfloat clear[4], modelview[16];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_FLOAT_EQ(clear[0], 0.5f);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_FLOAT_EQ(modelview[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 
     Camera camera{Vec3(0, 1000, 0), Vec3(0, 0, 0), Vec3(0, 0, 1)};
@@ -288,37 +316,12 @@ TEST_F(FullFrameGLTest, ACalmFrameSkipsTheCompositeOnlyWhereThatLooksTheSame)
 TEST_F(FullFrameGLTest, AFrameDoesNotDependOnWhatItsTargetsHeldBeforeAndLeavesThePromisedState)
 {
     TextureManager* textures = System::Instance().GetTextureManager();
-    const GLuint slot1 = textures->GetRenderTarget(1)->GetFramebuffer();
-    auto expectPromisedState = [&](GLuint framebuffer, const std::string& what) {
-        SCOPED_TRACE(what);
-        GLint bound = -1, mode = 0, src = 0, dst = 0;
-        glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
-        glGetIntegerv(GL_BLEND_SRC, &src);
-        glGetIntegerv(GL_BLEND_DST, &dst);
-        glGetIntegerv(GL_MATRIX_MODE, &mode);
-        EXPECT_EQ(GLuint(bound), framebuffer);
-        EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
-        EXPECT_TRUE(src == GL_SRC_ALPHA && dst == GL_ONE_MINUS_SRC_ALPHA && mode == GL_MODELVIEW);
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_BLEND));
-        for (int unit : {1, 0}) {
-            glActiveTextureARB(GL_TEXTURE0_ARB + unit);
-            EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << unit;
-        }
-        GLfloat clear[4], modelview[16];
-        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-        EXPECT_FLOAT_EQ(clear[0], 0.5f);
-        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-        for (int i = 0; i < 16; ++i)
-            EXPECT_FLOAT_EQ(modelview[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        FramebufferObject::Unbind();
-    };
     // Every target and the window to (grey, 0, grey, 0) and this depth.
     auto junk = [&](float grey, double depth) {
         glClearColor(grey, 0.0f, grey, 0.0f);
         glClearDepth(depth);
         for (FramebufferObject* target : {textures->GetRenderTarget(0), textures->GetRenderTarget(1)})
-            for (int i = 0; target && i < target->GetCount(); ++i) {
+            for (int i = 0; i < target->GetCount(); ++i) {
                 target->Bind(i);
                 glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             }
@@ -326,24 +329,6 @@ TEST_F(FullFrameGLTest, AFrameDoesNotDependOnWhatItsTargetsHeldBeforeAndLeavesTh
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
         glClearDepth(1.0);
-        glLoadIdentity();
-    };
-    // A frame drawn over a moved model-view matrix, which the effects reset.
-    auto expectStateAfter = [&](RenderingEffect& effect, GLuint framebuffer, const std::string& what) {
-        glTranslatef(5, 6, 7);
-        camera.RenderFrame(world.get(), &effect);
-        expectPromisedState(framebuffer, what);
-    };
-    // The frame over black and open depth, against the frame over magenta
-    // and a depth that rejects everything.
-    auto expectSame = [&](RenderingEffect& effect, GLuint framebuffer, const std::string& what) {
-        junk(0.0f, 1.0);
-        camera.RenderFrame(world.get(), &effect);
-        const Picture clean = ReadWindow();
-        junk(1.0f, 0.0);
-        camera.RenderFrame(world.get(), &effect);
-        EXPECT_EQ(Changes(ReadWindow(), clean, 0), 0) << what;
-        expectStateAfter(effect, framebuffer, what);
     };
     pattern->gap = true;
     TempDir halfBlur;
@@ -358,11 +343,17 @@ TEST_F(FullFrameGLTest, AFrameDoesNotDependOnWhatItsTargetsHeldBeforeAndLeavesTh
         BloomEffect bloom(1, 0), bloomToWindow(-1, 0);
         SkyboxEffect sky(nullptr);  // clears nothing
         DistortEffect distort(&bloom), plainDistort(nullptr), skyDistort(&sky);
-        expectSame(bloomToWindow, 0, shaders + " bloom");
-        expectStateAfter(bloom, slot1, shaders + " bloom into a target");
+        ExpectStateAfter(bloom, textures->GetRenderTarget(1)->GetFramebuffer());
         for (const char* when : {"calm ", "shockwave "}) {
-            for (auto [effect, inner] : {std::pair{&distort, "bloom"}, {&plainDistort, "none"}, {&skyDistort, "sky"}})
-                expectSame(*effect, 0, shaders + " " + when + inner);
+            for (auto [effect, inner] : {std::pair<RenderingEffect*, const char*>{&bloomToWindow, "bloom"},
+                                         {&distort, "distort bloom"}, {&plainDistort, "distort"}, {&skyDistort, "distort sky"}}) {
+                SCOPED_TRACE(shaders + " " + when + inner);
+                junk(0.0f, 1.0);
+                const Picture clean = Through(*effect);
+                junk(1.0f, 0.0);
+                EXPECT_EQ(Changes(Through(*effect), clean, 0), 0);
+                ExpectStateAfter(*effect);
+            }
             world->GetGraphicalEffects()->AddExplosion(60.0f, Vec3(0, 10, 0), -300.0f);
         }
     }
@@ -392,10 +383,11 @@ TEST_F(FullFrameGLTest, WithoutShadersOrATargetThePictureStillShows)
     const std::string refusal = CaptureStdout([&] {
         EXPECT_EQ(Changes(Through(refused), plain, 3), 0) << "refused target";
         glClearColor(1, 0, 1, 0);
+        glClearDepth(0.0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
-        camera.RenderFrame(world.get(), &refused);
-        EXPECT_EQ(Changes(ReadWindow(), plain, 3), 0) << "refused target over an old picture";
+        glClearDepth(1.0);
+        EXPECT_EQ(Changes(Through(refused), plain, 3), 0) << "refused target over an old picture and depth";
     });
     EXPECT_EQ(refusal, "Render target 1 cannot be drawn to on this driver; no bloom or shockwave effect\n");
 }

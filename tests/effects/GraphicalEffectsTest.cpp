@@ -70,15 +70,24 @@ TEST_F(GraphicalEffectsTest, FinishedEffectsGoInOnePassAndDrawSkipsThoseBelowThe
     EXPECT_FALSE(effects.HasDistortion());
 }
 
-TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAtBoundedOffsets)
+// Each link of a chain draws x then z offsets; the draws alternate 0 and the
+// maximum here, so every link lies 60 further in -x and +z than its parent,
+// 20 smaller and 50 ms later. An explosion is visible only after its delay
+// and for size x 10 ms, removed by the first update that reaches its end (its
+// links end sooner); size 0 or less (or NaN) is never visible and gone at its
+// first update, even when a negative delay has started its clock. The
+// effects say they have a shockwave exactly when one is drawn.
+TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAndLivesFromItsDelayToItsEnd)
 {
-    // Each link draws x then z offsets; the draws alternate 0 and the maximum
-    // here, so every link lies 60 further in -x and +z than its parent.
-    const struct { float size, delay; std::vector<float> sizes; } cases[] = {  // sizes: the deepest link first
-        {45, 0, {5, 25, 45}}, {20, 0, {20}}, {20.5f, 0, {0.5f, 20.5f}}, {60, 300, {20, 40, 60}}, {kNaN, 0, {kNaN}},
+    TextureManager noSprites;
+    Explosion::SetTextureSource(&noSprites);
+    const struct { float size, delay, dt; std::vector<float> sizes; } cases[] = {  // sizes: the deepest link first
+        {45, 0, 16, {5, 25, 45}}, {20, 300, 16, {20}}, {20.5f, 0, 16, {0.5f, 20.5f}}, {60, 300, 16, {20, 40, 60}},
+        {15, 0, 7, {15}}, {20, 0, 10, {20}},  // the last ends exactly on an update
+        {0, 0, 16, {0}}, {-10, 0, 16, {-10}}, {0, -100, 16, {0}}, {kNaN, 0, 16, {kNaN}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "size " << c.size << " delay " << c.delay);
+        SCOPED_TRACE(::testing::Message() << "size " << c.size << " delay " << c.delay << " dt " << c.dt);
         size_t draws = 0;
         GFX::SetRandomSource([&] { return ++draws % 2 ? 0 : GFX::kRandomMax; });
         GraphicalEffects local;
@@ -95,7 +104,21 @@ TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAtBoundedOffsets)
             const Vec3& p = link->GetPosition();
             EXPECT_TRUE(p.x == -60.0f * depth && p.y == 10.0f && p.z == 60.0f * depth) << i;
         }
+        const bool lives = c.size > 0;
+        float elapsed = 0.0f;
+        while (local.GetEffectCount() > 0 && elapsed < 1e5f) {
+            auto* e = static_cast<Explosion*>(local.GetEffect(local.GetEffectCount() - 1));
+            EXPECT_EQ(Explosion::IsVisible(e->GetSize(), e->GetTime()), lives && elapsed > c.delay) << elapsed;
+            SpriteBatch shockwaves;
+            for (size_t i = 0; i < local.GetEffectCount(); ++i)
+                CaptureStdout([&] { local.GetEffect(i)->DrawDistortion(shockwaves); });
+            EXPECT_EQ(local.HasDistortion(), shockwaves.GetQueued() > 0) << elapsed;
+            local.Update(c.dt);
+            elapsed += c.dt;
+        }
+        EXPECT_EQ(elapsed, lives ? std::ceil((c.delay + c.size * 10.0f) / c.dt) * c.dt : c.dt);
     }
+    Explosion::SetTextureSource(nullptr);
     GFX::SetRandomSource({});
     GlobalInfo::Instance().SetEffects(&effects);
     effects.AddExplosion(1e9f, Vec2(), 0.0f);  // links 20, 40, ... 980 and itself
@@ -103,37 +126,6 @@ TEST_F(GraphicalEffectsTest, AnExplosionChainsSmallerLaterOnesAtBoundedOffsets)
     // Sizes convert to pixels without overflow: huge values clamp, NaN is empty.
     EXPECT_EQ(Explosion::SpriteHalfExtent(1e12f, 1e12f), Explosion::kMaxHalfExtent);
     EXPECT_EQ(Explosion::ShockwaveHalfExtent(kNaN, 1.0f), 0);
-}
-
-// Visible only after its delay and for size x 10 ms, removed by the first
-// update that reaches its end; size 0 or less (or NaN) never visible and gone
-// at its first update, even when a negative delay has started its clock.
-// It says it has a shockwave exactly when it draws one.
-TEST_F(GraphicalEffectsTest, AnExplosionLivesFromItsDelayToItsEnd)
-{
-    TextureManager noSprites;
-    Explosion::SetTextureSource(&noSprites);
-    const struct { float size, delay, dt; } cases[] = {{20, 300, 16}, {15, 0, 7}, {0, 0, 16}, {-10, 0, 16}, {0, -100, 16}, {kNaN, 0, 16}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "size " << c.size << " delay " << c.delay << " dt " << c.dt);
-        GraphicalEffects local;  // 20 or less: no chain
-        GlobalInfo::Instance().SetEffects(&local);
-        local.AddExplosion(c.size, Vec2(), c.delay);
-        const bool lives = c.size > 0;
-        float elapsed = 0.0f;
-        while (local.GetEffectCount() == 1 && elapsed < 1e5f) {
-            auto* e = static_cast<Explosion*>(local.GetEffect(0));
-            EXPECT_EQ(Explosion::IsVisible(e->GetSize(), e->GetTime()), lives && elapsed > c.delay) << elapsed;
-            SpriteBatch shockwave;
-            CaptureStdout([&] { e->DrawDistortion(shockwave); });
-            EXPECT_EQ(local.HasDistortion(), shockwave.GetQueued() == 1) << elapsed;
-            local.Update(c.dt);
-            elapsed += c.dt;
-        }
-        EXPECT_EQ(local.GetEffectCount(), 0u);
-        EXPECT_EQ(elapsed, lives ? std::ceil((c.delay + c.size * 10.0f) / c.dt) * c.dt : c.dt);
-    }
-    Explosion::SetTextureSource(nullptr);
 }
 
 TEST_F(GraphicalEffectsTest, AWreckExplodesThenFliesUpTumblesAndFallsUntilRemoved)
