@@ -167,31 +167,4 @@ TEST(Board, DrawsOnlyChunksWithinAThousandUnitsOfTheView)
         EXPECT_EQ(Board::ForegroundRepeat(length), repeat) << length;
 }
 
-TEST(Board, LoadHeightmapReportsTrianglesOrFailure)
-{
-    TempDir dir;
-    const std::string loading = "  Loading heightmap...\n", failed = loading + "  Failed to load heightmap.\n  ";
-    const struct {
-        std::string path, output;
-        size_t chunks;
-    } cases[] = {
-        {dir.Write("a.tga", MakeTga(100, 101, Flat)), loading + "    Loaded 20400-triangle heightmap\n", 2},
-        {dir.Write("b.tga", MakeTga(100, 49, Flat)), loading + "    Loaded 0-triangle heightmap\n", 0},
-        {dir.Write("d.tga", TgaHeader(100, 101)), failed + dir.Path() + "d.tga: ends after 0 of its 10100 pixels\n", 0},
-        {dir.Path() + "missing.tga", failed + dir.Path() + "missing.tga: cannot be opened: No such file or directory\n", 0},
-    };
-    for (const auto& c : cases) {
-        // Each load replaces a board that had terrain: a failure leaves none.
-        Board board(nullptr, nullptr, nullptr);
-        CaptureStdout([&] { board.LoadHeightmap(dir.Write("good.tga", MakeTga(10, 60, Flat))); });
-        ASSERT_EQ(board.GetChunks().size(), 1u);
-        bool ok = false;
-        EXPECT_EQ(CaptureStdout([&] { ok = board.LoadHeightmap(c.path); }), c.output) << c.path;
-        EXPECT_EQ(ok, c.output.find("Failed") == std::string::npos) << c.path;
-        EXPECT_EQ(board.GetChunks().size(), c.chunks) << c.path;
-        for (const auto& chunk : board.GetChunks())
-            EXPECT_EQ(chunk->GetShaderParameters(), board.GetGroundParameters()) << "chunks share the ground uniforms";
-    }
-}
-
 }  // namespace
