@@ -17,7 +17,10 @@ void Play(RunState& run, int frames, float frameTime)
             run.AfterStep(RunState::StepTime(frameTime));
 }
 
-TEST(RunState, KeysAndFocusPauseAndRestartAndStepTimeIsCappedAndNeverNegative)
+// The score is bounded, ignores NaN and counts while the run ends. (That only
+// the first end counts: ScriptManagerTest; that a new run starts from
+// nothing: GameGLTest.)
+TEST(RunState, KeysAndFocusPauseAndRestartStepTimeIsCappedAndTheScoreBounded)
 {
     for (auto [frame, step] : {std::pair{500.0f, 100.0f}, {-3, 0}, {NAN, 0}})
         EXPECT_EQ(step, RunState::StepTime(frame)) << frame;
@@ -27,6 +30,13 @@ TEST(RunState, KeysAndFocusPauseAndRestartAndStepTimeIsCappedAndNeverNegative)
     std::string heard;  // P(aused) R(esumed) E(nding) D(one) S(tarted)
     run.SetListener([&heard](RunState::Event e) { heard += "PREDS"[static_cast<int>(e)]; });
     run.Start();
+    for (double points : {150.0, -50.0, double(NAN), 1e300})
+        run.AddScore(points);
+    EXPECT_EQ(1e15, run.GetScore());
+    run.AddScore(-1e300);
+    EXPECT_EQ(-1e15, run.GetScore());
+    run.AddScore(1e15);
+    run.AddScore(250);
     for (int key : {int('P'), GLFW_KEY_PAUSE, GLFW_KEY_ESCAPE, int('P'), GLFW_KEY_ENTER})
         run.OnKey(key);
     EXPECT_EQ(R::None, run.TakeRestart()) << "only a run that has ended restarts on Enter";
@@ -42,6 +52,8 @@ TEST(RunState, KeysAndFocusPauseAndRestartAndStepTimeIsCappedAndNeverNegative)
 
     // Paused time never reaches the ending clock; a held picture is not paused.
     run.EndGame("Level clear");
+    run.AddScore(100);
+    EXPECT_EQ(350, run.GetScore());
     Play(run, 10, 100);
     run.OnKey('P');
     Play(run, 100, 100);
@@ -60,22 +72,6 @@ TEST(RunState, KeysAndFocusPauseAndRestartAndStepTimeIsCappedAndNeverNegative)
     run.OnKey(GLFW_KEY_F5);  // a reload wins over a new run asked for in the same frame
     run.OnKey(GLFW_KEY_KP_ENTER);
     EXPECT_EQ(R::Reload, run.TakeRestart());
-}
-
-// (That only the first end counts: ScriptManagerTest; that a new run starts
-// from nothing: GameGLTest.)
-TEST(RunState, TheScoreIsBoundedIgnoresNaNAndCountsWhileTheRunEnds)
-{
-    RunState run;
-    run.Start();
-    for (double points : {150.0, -50.0, double(NAN), 1e300})
-        run.AddScore(points);
-    EXPECT_EQ(1e15, run.GetScore());
-    run.AddScore(-1e15);
-    run.AddScore(250);
-    run.EndGame("Ship destroyed");
-    run.AddScore(100);
-    EXPECT_EQ(350, run.GetScore());
 }
 
 }  // namespace

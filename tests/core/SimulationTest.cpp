@@ -53,41 +53,17 @@ protected:
     }
     const std::string kTypes = "drone\nd.obj\nd.png\nd.lua\n50\n9\ntank\nt.obj\nt.png\nt.lua\n90\n40\n";
 
-    // Builds and plays `seconds` through the check; returns the check.
-    LevelCheck Play(const std::string& level, float seconds, Simulation& simulation)
-    {
-        LevelCheck::Options options;
-        options.seconds = seconds;
-        LevelCheck check(options);
-        CaptureStdout([&] { simulation.Build(level); });
-        check.Play(simulation);
-        return check;
-    }
 };
 
-// (Two worlds in a row, under the sanitizer build: ShippedLevelTest, GameGLTest.)
-TEST_F(SimulationTest, AWorldPlaysAndLeavesNothingBehind)
+// A hitch is one bounded step, a paused run holds still and fast-forward
+// runs five steps a frame; played on through the check, enemies die and
+// shots hit both ways; after the end the world runs two seconds more, then
+// holds; torn down, nothing is left reachable. (Two worlds in a row, under
+// the sanitizer build: ShippedLevelTest, GameGLTest.)
+TEST_F(SimulationTest, AWorldPlaysBoundedFramesAndLeavesNothingBehind)
 {
     Start(kPlayScript);
-    const std::string level = WriteLevel(kTypes);
     ::testing::internal::CaptureStderr();
-    Simulation simulation;
-    const LevelCheck check = Play(level, 30, simulation);
-    EXPECT_GT(check.GetTypeCounts().at("drone").killed, 10);
-    EXPECT_TRUE(check.GetPlayerHits() > 0 && check.GetEnemyHits() > 0);
-    simulation.TearDown();
-    const GlobalInfo& info = GlobalInfo::Instance();
-    EXPECT_TRUE(!info.GetPlayer() && !info.GetActors() && !info.GetBullets() && !info.GetEffects());
-    // Scripts that outlive the world reach nothing.
-    scripts->Update(500);
-    scripts->WeaponDoUpdate(nullptr, 16);
-    EXPECT_EQ("", ::testing::internal::GetCapturedStderr());
-    EXPECT_TRUE(Problems::List().empty()) << Problems::List()[0].message;
-}
-
-TEST_F(SimulationTest, FramesAreBoundedFastForwardedAndStillWhilePausedOrEnded)
-{
-    Start(kPlayScript);
     Simulation simulation;
     CaptureStdout([&] { simulation.Build(WriteLevel(kTypes)); });
     RunState& run = simulation.GetRun();
@@ -112,8 +88,14 @@ TEST_F(SimulationTest, FramesAreBoundedFastForwardedAndStillWhilePausedOrEnded)
     EXPECT_EQ(4, simulation.Frame(16, true));
     EXPECT_FLOAT_EQ(scroll + 5 * 16 / 5.0f, simulation.GetCamera()->GetScroll());
 
-    // The world runs on for two seconds of steps after the end, then holds,
-    // even in the middle of a fast-forwarded frame (29 steps of 70 ms: 7 frames and one step).
+    LevelCheck::Options options;
+    options.seconds = 30;
+    LevelCheck check(options);
+    check.Play(simulation);
+    EXPECT_GT(check.GetTypeCounts().at("drone").killed, 10);
+    EXPECT_TRUE(check.GetPlayerHits() > 0 && check.GetEnemyHits() > 0);
+
+    // Even in the middle of a fast-forwarded frame (29 steps of 70 ms: 7 frames and one step).
     run.EndGame("Ship destroyed");
     int steps = 0;
     for (int frame = 0; frame < 100; ++frame)
@@ -123,6 +105,15 @@ TEST_F(SimulationTest, FramesAreBoundedFastForwardedAndStillWhilePausedOrEnded)
     const std::string ended = state();
     EXPECT_EQ(0, simulation.Frame(16));
     EXPECT_EQ(ended, state());
+
+    simulation.TearDown();
+    const GlobalInfo& info = GlobalInfo::Instance();
+    EXPECT_TRUE(!info.GetPlayer() && !info.GetActors() && !info.GetBullets() && !info.GetEffects());
+    // Scripts that outlive the world reach nothing.
+    scripts->Update(500);
+    scripts->WeaponDoUpdate(nullptr, 16);
+    EXPECT_EQ("", ::testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(Problems::List().empty()) << Problems::List()[0].message;
 }
 
 // A broken main script fails the check and is named with its line.
@@ -142,7 +133,10 @@ TEST_F(SimulationTest, TheCheckFailsOnAScriptErrorAndNamesItsFileAndLine)
         ::testing::internal::CaptureStderr();
         {
             Simulation simulation;
-            Play(level, 3, simulation);
+            CaptureStdout([&] { simulation.Build(level); });
+            LevelCheck::Options options;
+            options.seconds = 3;
+            LevelCheck(options).Play(simulation);
         }
         ::testing::internal::GetCapturedStderr();
         EXPECT_FALSE(LevelCheck({}).Passed()) << c.main;

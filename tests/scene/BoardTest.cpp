@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "scene/BackgroundModel.h"
 #include "scene/Board.h"
+#include "scene/Frustum.h"
 #include "scene/Heightmap.h"
 #include "tests/scene/TgaFile.h"
 #include "tests/support/TestFiles.h"
@@ -54,24 +57,90 @@ TEST(Heightmap, AcceptsOnlyUncompressedEightBitGreyscale)
     EXPECT_NEAR(normals[(1 * 5 + 2) * 3 + 1], 6 / std::sqrt(2.0f), 1e-4f);
 }
 
-// Chunks of fifty rows plus the next chunk's first; at the end the missing
-// row repeats the last one.
-TEST(Board, CutsTheGridIntoChunksThatShareARow)
+Heightmap Decoded(int width, int height, const std::function<int(int, int)>& pixel)
 {
-    const int w = 3;
     Heightmap map;
-    const auto bytes = MakeTga(w, 100, [](int x, int z) { return (z * 2 + x) % 256; });
-    ASSERT_TRUE(map.Decode(bytes.data(), bytes.size()));
-    auto chunks = Board::BuildChunks(map);
-    ASSERT_EQ(chunks.size(), 2u);
-    const auto &first = *chunks[0], &second = *chunks[1];
-    EXPECT_TRUE(first.GetVertexCount() == 51 * w && first.GetZEnd() == 1150 && second.GetZEnd() == 2300);
+    const auto bytes = MakeTga(width, height, pixel);
+    EXPECT_TRUE(map.Decode(bytes.data(), bytes.size()));
+    return map;
+}
+
+// GL's perspective matrix, column-major.
+std::vector<float> Perspective(float fovy, float aspect, float zNear, float zFar)
+{
+    const float f = 1.0f / std::tan(fovy * 3.14159265f / 360.0f);
+    std::vector<float> m(16, 0.0f);
+    m[0] = f / aspect;
+    m[5] = f;
+    m[10] = (zFar + zNear) / (zNear - zFar);
+    m[11] = -1.0f;
+    m[14] = 2.0f * zFar * zNear / (zNear - zFar);
+    return m;
+}
+
+// Chunks of fifty rows plus the next chunk's first; at the end the missing
+// row repeats the last one. Culled for a camera looking straight down as the
+// game's does, every cell with a vertex in view is drawn, and fewer than half
+// of all cells are.
+TEST(Board, CutsTheGridIntoChunksThatShareARowAndCullsOnlyCellsOutOfView)
+{
+    const int w = 160;
+    const auto chunks = Board::BuildChunks(Decoded(w, 200, [](int x, int z) { return (x * 37 + z * 91) % 256; }));
+    ASSERT_EQ(chunks.size(), 4u);
+    const auto &first = *chunks[0], &last = *chunks[3];
+    EXPECT_TRUE(first.GetVertexCount() == 51 * w && first.GetZEnd() == 1150 && chunks[1]->GetZEnd() == 2300);
     for (int i = 0; i < w * 3; ++i) {
-        EXPECT_EQ(first.GetPositions()[50 * w * 3 + i], second.GetPositions()[i]);
-        EXPECT_EQ(first.GetNormals()[50 * w * 3 + i], second.GetNormals()[i]);
-        EXPECT_EQ(second.GetPositions()[50 * w * 3 + i], second.GetPositions()[49 * w * 3 + i]);
+        EXPECT_EQ(first.GetPositions()[50 * w * 3 + i], chunks[1]->GetPositions()[i]);
+        EXPECT_EQ(first.GetNormals()[50 * w * 3 + i], chunks[1]->GetNormals()[i]);
+        EXPECT_EQ(last.GetPositions()[50 * w * 3 + i], last.GetPositions()[49 * w * 3 + i]);
     }
-    EXPECT_FLOAT_EQ(second.GetPositions()[(49 * w + 1) * 3 + 2], 99 * 23.0f);
+    EXPECT_FLOAT_EQ(last.GetPositions()[(49 * w + 1) * 3 + 2], 199 * 23.0f);
+
+    // The eye 1000 above the player's layer at (x, z); the terrain shifted by -x / 2 and kLayerDepth.
+    const float tanHalf = std::tan(22.5f * 3.14159265f / 180.0f), nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        float x, z, aspect;
+    } views[] = {{0.0f, 1500.0f, 4.0f / 3.0f}, {900.0f, 300.0f, 4.0f / 3.0f}, {-1200.0f, 4400.0f, 16.0f / 9.0f},
+                 {nan, 0.0f, 4.0f / 3.0f}};  // a matrix that is not a number culls nothing rather than everything
+    for (const auto& v : views) {
+        const float shiftX = -v.x / 2.0f, shiftY = Board::kLayerDepth;
+        const std::vector<float> modelview = {-1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, v.x - shiftX, -v.z, shiftY - 1000, 1};
+        const Frustum frustum(Perspective(45.0f, v.aspect, 1.0f, 50000.0f).data(), modelview.data());
+        int seen = 0, missed = 0, drawn = 0, total = 0;
+        for (const auto& chunk : chunks) {
+            std::vector<int> firsts, counts;
+            chunk->VisibleRanges(frustum, firsts, counts);
+            std::vector<bool> inRange(chunk->GetTriangleCount(), false);
+            for (size_t i = 0; i < firsts.size(); ++i)
+                std::fill(inRange.begin() + firsts[i] / 3, inRange.begin() + (firsts[i] + counts[i]) / 3, true);
+            const uint32_t* indices = chunk->GetIndices().data();
+            const float* positions = chunk->GetPositions().data();
+            for (int t = 0; t < chunk->GetTriangleCount(); ++t) {
+                const uint32_t* corner = &indices[t * 3];
+                if (corner[0] == corner[1] && corner[1] == corner[2])
+                    continue;  // the degenerate filler past each row
+                bool inView = false;
+                for (int k = 0; k < 3; ++k) {
+                    const float* p = &positions[corner[k] * 3];
+                    const float depth = 1000 - shiftY - p[1];
+                    inView = inView || (std::fabs(p[0] + shiftX - v.x) < depth * tanHalf * v.aspect &&
+                                        std::fabs(p[2] - v.z) < depth * tanHalf);
+                }
+                ++total;
+                drawn += inRange[t];
+                seen += inView;
+                missed += inView && !inRange[t];
+            }
+        }
+        SCOPED_TRACE(testing::Message() << "view at " << v.x << ", " << v.z);
+        EXPECT_EQ(missed, 0);
+        if (std::isnan(v.x)) {
+            EXPECT_EQ(drawn, total);
+        } else {
+            EXPECT_GT(seen, 1000);
+            EXPECT_LT(drawn, total / 2);
+        }
+    }
 }
 
 TEST(Board, DrawsOnlyChunksWithinAThousandUnitsOfTheView)
@@ -96,33 +165,6 @@ TEST(Board, DrawsOnlyChunksWithinAThousandUnitsOfTheView)
     // (2 * length / 1075) / 2 in integers, without overflow.
     for (auto [length, repeat] : {std::pair{10000, 9}, {1074, 0}, {2147483647, 1997659}})
         EXPECT_EQ(Board::ForegroundRepeat(length), repeat) << length;
-}
-
-TEST(Board, LoadHeightmapReportsTrianglesOrFailure)
-{
-    TempDir dir;
-    const std::string loading = "  Loading heightmap...\n", failed = loading + "  Failed to load heightmap.\n  ";
-    const struct {
-        std::string path, output;
-        size_t chunks;
-    } cases[] = {
-        {dir.Write("a.tga", MakeTga(100, 101, Flat)), loading + "    Loaded 20400-triangle heightmap\n", 2},
-        {dir.Write("b.tga", MakeTga(100, 49, Flat)), loading + "    Loaded 0-triangle heightmap\n", 0},
-        {dir.Write("d.tga", TgaHeader(100, 101)), failed + dir.Path() + "d.tga: ends after 0 of its 10100 pixels\n", 0},
-        {dir.Path() + "missing.tga", failed + dir.Path() + "missing.tga: cannot be opened: No such file or directory\n", 0},
-    };
-    for (const auto& c : cases) {
-        // Each load replaces a board that had terrain: a failure leaves none.
-        Board board(nullptr, nullptr, nullptr);
-        CaptureStdout([&] { board.LoadHeightmap(dir.Write("good.tga", MakeTga(10, 60, Flat))); });
-        ASSERT_EQ(board.GetChunks().size(), 1u);
-        bool ok = false;
-        EXPECT_EQ(CaptureStdout([&] { ok = board.LoadHeightmap(c.path); }), c.output) << c.path;
-        EXPECT_EQ(ok, c.output.find("Failed") == std::string::npos) << c.path;
-        EXPECT_EQ(board.GetChunks().size(), c.chunks) << c.path;
-        for (const auto& chunk : board.GetChunks())
-            EXPECT_EQ(chunk->GetShaderParameters(), board.GetGroundParameters()) << "chunks share the ground uniforms";
-    }
 }
 
 }  // namespace

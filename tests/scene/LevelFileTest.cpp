@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "core/GlobalInfo.h"
 #include "effects/GraphicalEffects.h"
 #include "game/Actors.h"
 #include "game/Bullets.h"
+#include "scene/BackgroundModel.h"
 #include "scene/Board.h"
 #include "scene/LevelFile.h"
 #include "scene/World.h"
@@ -71,6 +73,8 @@ TEST(WorldLevel, BuildsItsChildrenThenLoadsTheSizeAndTheHeightmapOrStopsWithTheF
     }
     TempDir dir;
     const std::string malformed = dir.Write("bad.txt", "# only a comment\nten 20\n");
+    const std::string gone = WriteLevel(dir, "gone", "1000 10000", {});
+    std::remove((dir.Path() + "gone.tga").c_str());
     const struct {
         std::string path, tail;  // the end of the output
         bool ok;
@@ -84,6 +88,12 @@ TEST(WorldLevel, BuildsItsChildrenThenLoadsTheSizeAndTheHeightmapOrStopsWithTheF
         {malformed, "Loading level...\n  Bad level file " + malformed +
          " line 2: expected the level width and length as two integers\n", false, 0, 0},
         {dir.Write("empty.txt", ""), "Loading level...\n", true, 0, 0},  // nothing in it
+        {WriteLevel(dir, "short", "1000 10000", MakeTga(100, 49, [](int, int) { return 0; })),
+         "  Loading heightmap...\n    Loaded 0-triangle heightmap\n", true, 1000, 0},  // less than a chunk
+        {WriteLevel(dir, "cut", "1000 10000", TgaHeader(100, 101)),
+         "  Failed to load heightmap.\n  " + dir.Path() + "cut.tga: ends after 0 of its 10100 pixels\n", false, 1000, 0},
+        {gone,
+         "  Failed to load heightmap.\n  " + dir.Path() + "gone.tga: cannot be opened: No such file or directory\n", false, 1000, 0},
         // A broken heightmap fails the load after the size was taken.
         {WriteLevel(dir, "broken", "500 2000", TgaHeader(2, 2, 2)), "  Failed to load heightmap.\n  " + dir.Path() +
          "broken.tga: is not an uncompressed 8-bit greyscale TGA image (type 3, no colour map, no identification field)\n",
@@ -92,6 +102,9 @@ TEST(WorldLevel, BuildsItsChildrenThenLoadsTheSizeAndTheHeightmapOrStopsWithTheF
     for (const auto& c : cases) {
         GlobalInfo::Instance().Reset();
         World world;
+        // Terrain from before: a heightmap that fails to load leaves none.
+        if (c.tail.find("heightmap") != std::string::npos)
+            CaptureStdout([&] { world.GetBoard()->LoadHeightmap(dir.Write("old.tga", MakeTga(10, 60, [](int, int) { return 0; }))); });
         bool ok = !c.ok;
         const std::string out = CaptureStdout([&] { ok = world.LoadLevel(c.path); });
         EXPECT_EQ(ok, c.ok) << c.path;
@@ -99,6 +112,8 @@ TEST(WorldLevel, BuildsItsChildrenThenLoadsTheSizeAndTheHeightmapOrStopsWithTheF
         EXPECT_EQ(out.substr(out.size() - c.tail.size()), c.tail) << c.path;
         EXPECT_EQ(GlobalInfo::Instance().GetLevelWidth(), c.width) << c.path;
         EXPECT_EQ(world.GetBoard()->GetChunks().size(), c.chunks) << c.path;
+        for (const auto& chunk : world.GetBoard()->GetChunks())
+            EXPECT_EQ(chunk->GetShaderParameters(), world.GetBoard()->GetGroundParameters()) << "chunks share the ground uniforms";
     }
     EXPECT_EQ(GlobalInfo::Instance().GetLevelLength(), 2000);
     GlobalInfo::Instance().Reset();

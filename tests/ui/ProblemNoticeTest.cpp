@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(ProblemNotice, ShowsTheCountAndTheLatestForTenSecondsAfterEachNewProblem)
+TEST(ProblemNotice, ShowsTheCountAndTheLatestOnOneLineForTenSecondsAfterEachNewProblem)
 {
     Problems::Reset();
     ProblemNotice notice;
@@ -45,10 +45,8 @@ TEST(ProblemNotice, ShowsTheCountAndTheLatestForTenSecondsAfterEachNewProblem)
     Problems::Reset();
     notice.Update(16);
     EXPECT_FALSE(notice.IsShown());
-}
 
-TEST(ProblemNotice, IsOneLineCutToTheScreenWidth)
-{
+    // One line, cut to the screen width, without the paths' directories.
     const struct { int count; std::string latest, text; } cases[] = {
         {3, "x.lua:1: two\nlines\tand a tab", "3 problems: x.lua:1: two lines and a tab"},
         {12, "data/levels/Level1-enemies.txt:9: no enemy type is named \"Drnoe\"",

@@ -69,29 +69,41 @@ Box LitBox(int threshold = 59, int left = 0, int top = 0, int right = 640, int b
     return box;
 }
 
-void ClearBlack()
+// Black unless asked for white; the usual grey clear colour is kept.
+void Clear(float grey = 0.0f)
 {
-    glClearColor(0, 0, 0, 1);
+    glClearColor(grey, grey, grey, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glClearColor(0.5f, 0.5f, 0.5f, 1);
 }
 
-void LoadTextures()
-{
-    TextureManager* textures = System::Instance().GetTextureManager();
-    if (textures->Count() == 0)
-        CaptureStdout([&] { textures->LoadDirectory(std::string(VANTREL_SOURCE_DIR) + "/data/textures/"); });
-    ResetGLState();
-    ClearBlack();
-}
+// The shipped textures, and a running run on the blackboard.
+class ScreensGL : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TextureManager* textures = System::Instance().GetTextureManager();
+        if (textures->Count() == 0)
+            CaptureStdout([&] { textures->LoadDirectory(std::string(VANTREL_SOURCE_DIR) + "/data/textures/"); });
+        ResetGLState();
+        Clear();
+        run.Start();
+        GlobalInfo::Instance().SetRun(&run);
+    }
+    void TearDown() override
+    {
+        GlobalInfo::Instance().SetRun(nullptr);
+        ResetGLState();
+    }
+    RunState run;
+};
 
 // Control bytes draw nothing, text sits at its vertical alignment; the HUD's
 // meters' last lit columns (458 means empty: only the frame), the score at
 // the top right and the weapon level beside the panel; the 3D state is left
 // alone.
-TEST(ScreensGL, TextAndTheHUDLandWhereTheySay)
+TEST_F(ScreensGL, TextAndTheHUDLandWhereTheySay)
 {
-    LoadTextures();
     // Lists made before the renderer's own: each would paint the window red.
     const GLuint trap = glGenLists(64);
     for (GLuint i = 0; i < 64; ++i) {
@@ -111,21 +123,18 @@ TEST(ScreensGL, TextAndTheHUDLandWhereTheySay)
     text.Print(100, 100, "A\x01" "B", 0, 0);
     const Box mixed = LitBox();
     glDeleteLists(trap, 64);
-    ClearBlack();
+    Clear();
     text.Print(100, 100, "AB", 0, 0);
     EXPECT_TRUE(mixed.left == LitBox().left && mixed.right == LitBox().right);
     // Vertical alignment 0 puts the top at y, 1 the middle, 2 the bottom.
     for (auto [align, top] : {std::pair{0, 200}, {1, 188}, {2, 176}}) {
-        ClearBlack();
+        Clear();
         text.Print(100, 200, "|Hg", align, 0);
         const Box box = LitBox();
         EXPECT_TRUE(box.top >= top && box.bottom < top + 24 && box.bottom - box.top > 14) << align;
     }
 
-    RunState run;
-    run.Start();
     run.AddScore(43549.6);
-    GlobalInfo::Instance().SetRun(&run);
     std::unique_ptr<World> world;
     CaptureStdout([&] { world = std::make_unique<World>(); });
     Player* player = GlobalInfo::Instance().GetPlayer();
@@ -139,7 +148,7 @@ TEST(ScreensGL, TextAndTheHUDLandWhereTheySay)
     for (const auto& c : cases) {
         player->SetShield(c.shield * player->GetMaxShield());
         player->SetHealth(c.health * player->GetMaxHealth());
-        ClearBlack();
+        Clear();
         hud.Render();
         for (auto [row, end] : {std::pair{430, c.shieldEnd}, {450, c.healthEnd}}) {
             EXPECT_TRUE(end == 458 || Brightness(At(end, row)) > 60) << row << " " << c.shield << " " << c.health;
@@ -155,8 +164,6 @@ TEST(ScreensGL, TextAndTheHUDLandWhereTheySay)
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     EXPECT_TRUE(mode == GL_MODELVIEW && glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FLOAT_EQ(projection[11], -1.0f);  // still the perspective
-    GlobalInfo::Instance().SetRun(nullptr);
-    ResetGLState();
 }
 
 class PanelScreen : public GUI {
@@ -170,19 +177,18 @@ public:
 // strip has ten equal cells; the problem notice is one line at the bottom
 // only while shown; a paused or ended run shades the picture and centres
 // its lines.
-TEST(ScreensGL, PanelsTheNoticeAndTheRunScreenHaveTheirColoursAndPlaces)
+TEST_F(ScreensGL, PanelsTheNoticeAndTheRunScreenHaveTheirColoursAndPlaces)
 {
-    LoadTextures();
     PanelScreen panel;
     for (auto [highlight, colour] : {std::pair{1, Rgba{143, 125, 54, 255}}, {0, Rgba{125, 125, 125, 255}}}) {
-        ClearBlack();
+        Clear();
         panel.highlight = highlight;
         panel.Render();
         for (auto [x, y] : {std::pair{200, 150}, {200, 105}, {200, 195}})
             EXPECT_TRUE(Near(At(x, y), colour, 3)) << highlight << " at " << x << "," << y;
         EXPECT_TRUE(Near(At(99, 150), Rgba{0, 0, 0, 255})) << highlight;
     }
-    ClearBlack();
+    Clear();
     Shop("gui-bars.png").Render();
     for (int dx : {2, 6, 10})
         EXPECT_TRUE(Near(At(96 + dx, 430), At(96 + 9 * 13 + dx, 430), 1)) << dx;
@@ -190,11 +196,10 @@ TEST(ScreensGL, PanelsTheNoticeAndTheRunScreenHaveTheirColoursAndPlaces)
     Problems::Reset();
     ProblemNotice notice;
     notice.Update(16);
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    Clear(1);
     notice.Render();
     EXPECT_EQ(Brightness(At(320, 470)), 765) << "nothing without a problem";
-    ClearBlack();
+    Clear();
     CaptureStdout([] { Problems::Load(2, "data/x.txt", 4, "no enemy type is named \"Drnoe\"; the line is skipped"); });
     notice.Update(16);
     notice.Render();
@@ -204,9 +209,6 @@ TEST(ScreensGL, PanelsTheNoticeAndTheRunScreenHaveTheirColoursAndPlaces)
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     Problems::Reset();
 
-    RunState run;
-    run.Start();
-    GlobalInfo::Instance().SetRun(&run);
     RunScreen screen;
     // (state, shade of a white picture, rows and glyph counts of the lines)
     const struct {
@@ -225,8 +227,7 @@ TEST(ScreensGL, PanelsTheNoticeAndTheRunScreenHaveTheirColoursAndPlaces)
             run.EndGame("Level clear");
             run.AfterStep(RunState::kEndingTime);  // "Score 43550" is 11 glyphs too
         }
-        glClearColor(1, 1, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        Clear(1);
         screen.Render();
         EXPECT_TRUE(Near(At(5, 470), Rgba{uint8_t(c.shade), uint8_t(c.shade), uint8_t(c.shade), 255}, 3)) << c.what;
         for (auto [row, glyphs] : c.lines) {
@@ -235,8 +236,6 @@ TEST(ScreensGL, PanelsTheNoticeAndTheRunScreenHaveTheirColoursAndPlaces)
                                                              << ".." << text.right;
         }
     }
-    GlobalInfo::Instance().SetRun(nullptr);
-    ResetGLState();
 }
 
 }  // namespace
