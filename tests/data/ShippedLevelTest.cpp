@@ -1,8 +1,11 @@
 // The data and scripts the game ships. The whole of Level 1 through
 // vantrel-check's own run (the game's loaders, step and autopilot): nothing
-// fails to load, no script raises an error, the level plays to its boss.
+// fails to load, no script raises an error, the level plays as recorded.
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +16,11 @@
 #include "core/Problems.h"
 #include "core/Simulation.h"
 #include "core/System.h"
+#include "game/Actors.h"
 #include "game/Assets.h"
+#include "game/Bullets.h"
+#include "game/Player.h"
+#include "scene/World.h"
 #include "render/Model.h"
 #include "render/ShaderManager.h"
 #include "render/Texture.h"
@@ -33,10 +40,37 @@ struct InSourceDirectory {
     fs::path previous = fs::current_path();
 };
 
-TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
+// Once a second: the ship, the score, the enemies and bullets on the board
+// (counts and sums, rounded so that both build types print the same).
+std::string TraceLine(const Simulation& simulation, float played)
+{
+    const Actors& actors = *simulation.GetWorld()->GetActors();
+    const Player& ship = *actors.GetPlayer();
+    const Bullets& bullets = *simulation.GetWorld()->GetBullets();
+    Vec2 where;
+    float health = 0;
+    for (const auto& enemy : actors.GetEnemies()) {
+        where = where + enemy->GetPosition();
+        health += enemy->GetHealth();
+    }
+    char line[256];
+    snprintf(line, sizeof line, "%3.0f s: ship %.0f %.0f hull %.0f shield %.0f score %.0f; %zu enemies at %.0f %.0f "
+             "health %.0f; shots %zu %zu\n", played / 1000, ship.GetPosition().x, ship.GetPosition().y,
+             ship.GetHealth(), ship.GetShield(), simulation.GetRun().GetScore(), actors.GetEnemies().size(), where.x,
+             where.y, health, bullets.GetPlayerBullets().size(), bullets.GetEnemyBullets().size());
+    return line;
+}
+
+// The whole level played by the autopilot with strong guns, and flown into
+// by a ship with weak ones and no hands on the keys: both runs, second by
+// second and their reports, as recorded in ShippedLevel.trace (while the
+// narrower tests of movement, weapons, hits, damage and score all passed).
+// VANTREL_RECORD=1 writes the file anew.
+TEST(ShippedLevel, PlaysAsRecordedToLevelClearOrShipDestroyedWithoutAProblem)
 {
     InSourceDirectory here;
     struct Case { int weaponLevel; bool steer; const char* message; };
+    std::string trace;
     for (const Case& c : {Case{10, true, "Level clear"}, Case{1, false, "Ship destroyed"}}) {
         Problems::Reset();
         ScriptManager scripts;  // "data/scripts/main.lua"
@@ -48,37 +82,23 @@ TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
         LevelCheck check(options);
         ::testing::internal::CaptureStderr();
         CaptureStdout([&] { Loading::StartWithoutWindow(simulation, false); });
+        float played = 0;
+        simulation.SetGuiUpdate([&](float dt) {
+            played += dt;
+            if (static_cast<int>(played / 1000) != static_cast<int>((played - dt) / 1000))
+                trace += TraceLine(simulation, played);
+        });
         check.Play(simulation);
         const std::string errors = ::testing::internal::GetCapturedStderr();
         const std::string report = CaptureStdout([&] { check.PrintReport(); });
+        trace += report;
         const LevelCheck::Outcome& outcome = check.GetOutcome();
 
         EXPECT_TRUE(check.Passed()) << report << errors;
         EXPECT_TRUE(outcome.ended && outcome.message == c.message) << report;
-        EXPECT_NE(std::string::npos, report.find(std::string("Run ended: \"") + c.message + "\" at ")) << report;
         // The picture holds two seconds after the end, and before the terrain runs out.
         EXPECT_NEAR(outcome.time + RunState::kEndingTime, check.GetPlayedTime(), 2 * LevelCheck::kStep) << report;
         EXPECT_LT(check.GetPlayedTime(), 210000) << report;
-        const auto& counts = check.GetTypeCounts();
-        int killed = 0, placed = 0;
-        for (const auto& [name, count] : counts) {
-            killed += count.killed, placed += count.placed;
-            EXPECT_TRUE(!c.steer || count.placed == count.activated) << name << " all came into view";
-        }
-        if (c.steer) {
-            ASSERT_EQ(1u, counts.count("Warden")) << report;
-            EXPECT_EQ(1, counts.at("Warden").killed) << report;
-            EXPECT_GE(killed, 90) << report;
-            EXPECT_GT(placed, 175) << "the Warden calls in escorts";
-            EXPECT_GT(check.GetEnemyHits(), 20) << report;
-            EXPECT_GT(check.GetLastKillTime(), 160000) << "the Warden comes at 160 s";
-            // The Warden is worth 10000, every other kill at least 100.
-            EXPECT_GE(outcome.score, 10000 + 100 * (killed - 1)) << report;
-        } else {
-            EXPECT_LE(check.GetLowestHull(), 0) << report;
-            EXPECT_LT(outcome.time, 160000) << "before the Warden comes";
-        }
-
         simulation.TearDown();
         ScriptManager::SetInstanceForTesting(nullptr);
     }
@@ -86,6 +106,19 @@ TEST(ShippedLevel, EndsWithLevelClearOrShipDestroyedWithoutAProblem)
     System::Instance().GetShaderManager()->Clear();
     Assets::SetSource({});
     Problems::Reset();
+
+    const std::string path = (kRoot / "tests/data/ShippedLevel.trace").string();
+    if (getenv("VANTREL_RECORD")) {
+        std::ofstream(path) << trace;
+        GTEST_SKIP() << "recorded " << path;
+    }
+    std::istringstream expected(ReadFile(path)), actual(trace);
+    std::string want, got;
+    for (int line = 1; bool(std::getline(expected, want)) | bool(std::getline(actual, got)); ++line) {
+        ASSERT_EQ(want, got) << "line " << line << " of " << path;
+        want.clear();
+        got.clear();
+    }
 }
 
 // What the run cannot see: the shipped textures decode in a layout the game
