@@ -1,13 +1,10 @@
 // A modder's common mistakes in a small but complete data directory, each
 // against the line it must print (file, line, what is wrong) and the number
-// of problems counted, and the game running frames afterwards. The mistakes
-// and their lines are in LoadProblems.txt.
+// of problems counted, and the game running frames afterwards.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
-#include <sstream>
-#include <vector>
 
 #include "core/GlobalInfo.h"
 #include "core/Problems.h"
@@ -47,45 +44,6 @@ std::map<std::string, std::string> GoodData()
     };
 }
 
-// A mistake: `from` replaced by `to` in `file`; the output it must print, the
-// problems counted and the enemies left after two seconds, in which each
-// enemy moves down 960 units and stays active.
-struct Case {
-    std::string file, from, to, output;
-    int problems = 0;
-    size_t enemies = 0;
-};
-
-std::string Unescape(std::string text)
-{
-    for (size_t at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 1))
-        text.replace(at, 2, "\n");
-    return text;
-}
-
-// The blocks of LoadProblems.txt, as its header describes them.
-std::vector<Case> ReadCases(const std::string& path)
-{
-    std::istringstream in(ReadFile(path));
-    std::vector<Case> cases;
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::vector<std::string> fields;
-        for (size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 3)
-            fields.push_back(line.substr(start, (bar = line.find(" | ", start)) - start));
-        EXPECT_EQ(5u, fields.size()) << line;
-        fields.resize(5, "0");
-        Case c{fields[0], Unescape(fields[1]), Unescape(fields[2]), "", std::stoi(fields[3]),
-               static_cast<size_t>(std::stoi(fields[4]))};
-        while (std::getline(in, line) && !line.empty())
-            c.output += line + "\n";
-        cases.push_back(c);
-    }
-    EXPECT_GT(cases.size(), 10u) << path;
-    return cases;
-}
-
 TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
 {
     // The game inside a scratch directory; textures other than these three are missing.
@@ -101,7 +59,54 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
     Assets::SetSource(source);
     const std::vector<unsigned char> map = MakeTga(8, 60, [](int, int) { return 0; });
 
-    for (const Case& c : ReadCases(std::string(VANTREL_SOURCE_DIR) + "/tests/game/LoadProblems.txt")) {
+    const struct {
+        const char* file;
+        std::string from, to;  // the mistake: `from` replaced by `to` in `file`
+        const char* line;      // one line of the output, in full
+        int problems;
+        size_t enemies;  // after two seconds, in which each enemy moves down 960 units and stays active
+    } cases[] = {
+        {"data/levels/enemies.txt", "", "", "    Loaded Grunt\n", 0, 2},
+        {"data/levels/enemies.txt", "400 300", "4O0 300",
+         "    data/levels/enemies.txt:2: x \"4O0\" has characters after its digits; the line reads as 4 0\n", 1, 2},
+        {"data/levels/enemies.txt", "Grunt\n400", "Grunnt\n400",
+         "    data/levels/enemies.txt:1: no enemy type is named \"Grunnt\"; the line is skipped\n", 1, 1},
+        {"data/models/grunt.obj", "f 1 2 3", "f 1 2 4",
+         "    data/levels/types.txt:2: model data/models/grunt.obj was refused (see above); enemies of type Grunt "
+         "are invisible\n", 2, 2},
+        {"data/levels/types.txt", "grunt.png", "grunt.jpg",
+         "    data/levels/types.txt:3: texture \"grunt.jpg\" is not loaded (it must be a file in data/textures/)\n", 1,
+         2},
+        {"data/scripts/enemies/grunt.lua", "return {", "return {{",
+         "    data/levels/types.txt:4: script data/scripts/enemies/grunt.lua failed to load (EnemyLoadScript "
+         "returned the handle 0)\n", 2, 2},
+        {"data/levels/types.txt", "\n40\n", "\n4O\n",
+         "    data/levels/types.txt:5: size \"4O\" has characters after its digits; it reads as 4\n", 1, 2},
+        // A '#' line inside a record is data; a record the file cuts short is dropped.
+        {"data/levels/types.txt", "data/models/grunt.obj", "# model",
+         "    data/levels/types.txt:2: model # cannot be opened; enemies of type Grunt are invisible\n", 1, 2},
+        {"data/levels/types.txt", "\n40\n10\n", "\n40\n",  // and the timeline names an unknown type twice
+         "    data/levels/types.txt:1: the file ends inside this record; the record is dropped\n", 3, 0},
+        {"data/levels/enemies.txt", "450 300\n0 0 0\n", "450 300\n",
+         "    data/levels/enemies.txt:4: the file ends inside this record; the record is dropped\n", 1, 1},
+        {"data/levels/enemies.txt", "450 300\n0 0 0\n", "450 300\n0 0 0", "    Loaded 2 enemies\n", 0, 2},  // no final newline
+        {"data/levels/bullets.txt", "4 5\n", "# 4 5\n",
+         "    data/levels/bullets.txt:2: size \"#\" is not a number; the line reads as 0 0\n", 1, 2},
+        {"data/levels/bullets.txt", "4 5\n", "4 5\nshot.png\n",
+         "    data/levels/bullets.txt:3: the file ends inside this record; the record is dropped\n", 1, 2},
+        {"data/levels/L.txt", "types.txt", "typos.txt",
+         "  Couldn't open EnemyType file.\n  data/levels/typos.txt: cannot be opened: No such file or directory\n", 1,
+         0},
+        {"data/levels/L.txt", "enemies.txt", "enemis.txt",
+         "  Couldn't open Enemy file.\n  data/levels/enemis.txt: cannot be opened: No such file or directory\n", 1, 0},
+        {"data/levels/L.txt", "bullets.txt", "bulets.txt",
+         "  Couldn't open BulletType file.\n  data/levels/bulets.txt: cannot be opened: No such file or directory\n",
+         1, 2},
+        {"data/levels/L.txt", "5000", "5000x",
+         "  Bad level file data/levels/L.txt line 1: length \"5000x\" has characters after its digits; it reads as "
+         "5000\n", 1, 2},
+    };
+    for (const auto& c : cases) {
         std::map<std::string, std::string> files = GoodData();
         std::string& text = files[c.file];
         if (!c.from.empty()) {
@@ -130,12 +135,12 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
             ScriptManager::SetInstanceForTesting(nullptr);
         });
         out += ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(out.find(c.output), std::string::npos) << c.file << ": " << c.to << "\n" << out;
-        EXPECT_EQ(Problems::Count(), c.problems) << c.file << ": " << c.to << "\n" << out;
-        EXPECT_EQ(enemies, c.enemies) << c.file << ": " << c.to << "\n" << out;
+        EXPECT_NE(out.find(c.line), std::string::npos) << c.to << "\n" << out;
+        EXPECT_EQ(Problems::Count(), c.problems) << c.to << "\n" << out;
+        EXPECT_EQ(enemies, c.enemies) << c.to << "\n" << out;
         // A type's problems come before its "Loaded" line.
-        if (c.file == "data/levels/types.txt" && c.problems > 0) {
-            EXPECT_LT(out.find(c.output), out.find("    Loaded Grunt\n")) << out;
+        if (c.file == std::string("data/levels/types.txt") && c.problems > 0) {
+            EXPECT_LT(out.find(c.line), out.find("    Loaded Grunt\n")) << out;
         }
     }
     GlobalInfo::Instance().Reset();
