@@ -19,6 +19,7 @@
 #include "effects/Explosion.h"
 #include "effects/GraphicalEffects.h"
 #include "effects/SkyboxEffect.h"
+#include "game/Assets.h"
 #include "render/FramebufferObject.h"
 #include "render/GL.h"
 #include "render/ScreenDraw.h"
@@ -105,6 +106,10 @@ protected:
                 system.GetTextureManager()->LoadDirectory(std::string(VANTREL_SOURCE_DIR) + "/data/textures/");
             system.GetTextureManager()->CreateRenderTarget(0, 4, 640, 480);
             system.GetTextureManager()->CreateRenderTarget(1, 2, 640, 480);
+            // The world's own models stay empty and hold no shader, which the
+            // tests load anew under it: only the pattern is drawn, wherever
+            // the test is run from.
+            Assets::SetSource(Assets::NullSource());
             world = std::make_unique<World>();
         });
         GFX::Explosion::SetTextureSource(system.GetTextureManager());
@@ -114,6 +119,7 @@ protected:
     void TearDown() override
     {
         world.reset();
+        Assets::SetSource({});
         ResetGLState();
     }
     static void LoadShaders(const std::string& dir)
