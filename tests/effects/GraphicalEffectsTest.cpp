@@ -31,7 +31,6 @@ public:
     void DrawDistortion(SpriteBatch&) override { log += name; }
     bool Update(float) override { log += name; return --lives > 0; }
     float GetHeight() const override { return height; }
-    bool HasDistortion() const override { return name == 'F'; }
     char name;
     int lives;
     float height;
@@ -61,13 +60,11 @@ TEST_F(GraphicalEffectsTest, FinishedEffectsGoInOnePassAndDrawSkipsThoseBelowThe
     effects.Draw();
     EXPECT_EQ(log, "CF");  // E is below the ground plane, F on it
     log.clear();
-    EXPECT_TRUE(effects.HasDistortion());  // F's, the last one's
     effects.DrawDistortion();
     effects.Update(16.0f);
     effects.Update(16.0f);
     EXPECT_EQ(log, "CEFCEFC~E~F~");
     EXPECT_EQ(effects.GetEffectCount(), 0u);
-    EXPECT_FALSE(effects.HasDistortion());
 }
 
 // Each link of a chain draws x then z offsets; the draws alternate 0 and the

