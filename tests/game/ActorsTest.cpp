@@ -33,11 +33,6 @@ protected:
         actors->GetPlayer()->SetPosition(Vec2(5000, 1000));  // out of everyone's way
         TakeLog();
     }
-    void TearDown() override
-    {
-        actors.reset();
-        GameplayTest::TearDown();
-    }
 
     // An enemy identified by `id` (its state1).
     void Spawn(float id, const Vec2& at, float delay = 0) { actors->SpawnEnemy("grunt", at, id, 0, delay); }
