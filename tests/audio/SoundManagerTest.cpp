@@ -123,7 +123,9 @@ TEST(SoundManagerTest, WithoutADeviceOrAFileEachProblemIsOneLine)
                 sounds.PlaySound(name, 1, 0);
         // Music is only what the directory listed: a script's name cannot lead out of it.
         sounds.PlayMusic("../" + dir.Path().substr(dir.Path().rfind('/', dir.Path().size() - 2) + 1) + "tone.wav");
+        sounds.PlayMusic("tone.wav");  // a short file is an effect, and plays as music too
     });
+    EXPECT_EQ(std::string::npos, out.find("Missing sound " + dir.Path() + "tone.wav")) << out;
     EXPECT_EQ(0u, out.find("No audio device: playing without sound\nLoading sounds...\n")) << out;
     for (const std::string& line : {"  Could not decode sound " + dir.Path() + "empty.ogg: ",
                                     "  Could not decode sound " + dir.Path() + "notes.wav: ",

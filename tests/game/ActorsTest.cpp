@@ -92,7 +92,7 @@ TEST_F(ActorsTest, HitsMovesDeathsAndContactInOneFrame)
     Player& player = *actors->GetPlayer();
     player.SetPosition(Vec2(600, 1000));
     Spawn(2, Vec2(600, 1010));         // touches the ship: 42 + 20 >= 10
-    Spawn(3, Vec2(-300, 1000), 20);    // still waiting: it can be hit, it does not move
+    Spawn(3, Vec2(-300, 1000), 16);    // still waiting (to the end of this frame): hit, not moved
     Spawn(4, Vec2(300, 1000));
     Spawn(5, Vec2(-600, 1000));        // its script answers NaN health: dead all the same
     Shoot(Vec2(-300, 1000), 1);
@@ -106,7 +106,7 @@ TEST_F(ActorsTest, HitsMovesDeathsAndContactInOneFrame)
     // Contact costs both the frame time, the ship's shield first; the enemy it killed goes next frame.
     EXPECT_EQ("100 14 -6", Join(player.GetHealth(), player.GetShield(), actors->GetEnemies()[0]->GetHealth()));
     actors->Update(16);
-    EXPECT_EQ("do 2 32 | death 2 | do 3 12 | do 4 32", TakeLog());
+    EXPECT_EQ("do 2 32 | death 2 | do 3 16 | do 4 32", TakeLog());
     EXPECT_EQ("3 4", Ids());
 }
 
