@@ -38,8 +38,9 @@ const int kSourceReachY = 24;
 // any filter, offset, tint or use of the alpha disturbs, or, with
 // `flatBlocks`, a checkerboard of 16 x 16 blocks of that noise and opaque
 // blocks of one colour each, for a shader that treats flat areas, as most of
-// a real picture is, differently. One composite tries both: each costs a
-// full-screen pass and a read-back in the first frame.
+// a real picture is, differently. The calm-frame probe tries both kinds of
+// area in one picture, since every try costs a full-screen pass and a
+// read-back in the first frame.
 TextureImage ProbePicture(bool flatBlocks)
 {
     TextureImage image;
