@@ -100,6 +100,7 @@ Texture::Texture(const std::string& path, bool upload)
         image = Placeholder();
     }
     opaque = IsOpaque(image);
+    clearBlocks = ClearBlocks(image);
     if (!upload) {
         Set(0, image.width, image.height);
         return;
@@ -144,6 +145,7 @@ bool Texture::Replace(const TextureImage& image)
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
     Unbind(0);
     opaque = IsOpaque(image);
+    clearBlocks = ClearBlocks(image);
     return true;
 }
 
@@ -155,6 +157,7 @@ void Texture::CopyFromFramebuffer(int x, int y, int copyWidth, int copyHeight)
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, x, y, x, y, copyWidth, copyHeight);
     Unbind(0);
     opaque = false;  // what the framebuffer held is not known here
+    clearBlocks.clear();
 }
 
 bool Texture::IsOpaque(const TextureImage& image)
@@ -165,6 +168,42 @@ bool Texture::IsOpaque(const TextureImage& image)
         if (image.pixels[i] != 255)
             return false;
     return true;
+}
+
+std::vector<bool> Texture::ClearBlocks(const TextureImage& image)
+{
+    const int w = image.width, h = image.height, channels = image.channels;
+    if ((channels != 2 && channels != 4) || w < 1 || h < 1 ||
+        image.pixels.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * channels)
+        return {};
+    // The linear filter reads the texels either side of a lookup; two texels
+    // of margin also cover a lookup that rounding moves past a block's edge.
+    const int reach = 2;
+    std::vector<uint8_t> seen(static_cast<size_t>(w) * h, 0), spread(seen.size(), 0);
+    for (size_t i = 0; i < seen.size(); ++i)
+        seen[i] = image.pixels[i * channels + channels - 1] != 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (seen[static_cast<size_t>(y) * w + x])
+                for (int d = -reach; d <= reach; ++d)
+                    spread[static_cast<size_t>(y) * w + ((x + d) % w + w) % w] = 1;
+    const int columns = BlockCount(w), rows = BlockCount(h);
+    std::vector<bool> clear(static_cast<size_t>(columns) * rows, true);
+    bool any = false;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (!spread[static_cast<size_t>(y) * w + x])
+                continue;
+            for (int d = -reach; d <= reach; ++d) {
+                const int row = ((y + d) % h + h) % h;
+                clear[static_cast<size_t>(row / kClearBlock) * columns + x / kClearBlock] = false;
+            }
+        }
+    for (bool c : clear)
+        any = any || c;
+    if (!any)
+        return {};
+    return clear;
 }
 
 void Texture::Bind(int unit) const

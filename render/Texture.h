@@ -43,6 +43,16 @@ public:
     // texture wrapped around a name, whose pixels are not known here.
     bool IsOpaque() const { return opaque; }
     static bool IsOpaque(const TextureImage& image);
+
+    // The texture in square blocks of kClearBlock texels from the bottom
+    // left, row by row: true for a block where a linearly filtered lookup
+    // cannot give any alpha, since no texel within two of it (wrapping round
+    // the edges) has any. Lets a large, mostly clear texture be drawn only
+    // where it shows. Empty when nothing is known or no block is clear.
+    static constexpr int kClearBlock = 8;
+    static std::vector<bool> ClearBlocks(const TextureImage& image);
+    const std::vector<bool>& GetClearBlocks() const { return clearBlocks; }
+    static int BlockCount(int texels) { return (texels + kClearBlock - 1) / kClearBlock; }
     int GetWidth() const { return width; }
     int GetHeight() const { return height; }
 
@@ -58,4 +68,5 @@ private:
     int width = 0;
     int height = 0;
     bool opaque = false;
+    std::vector<bool> clearBlocks;
 };

@@ -229,20 +229,30 @@ void Board::Draw()
 {
     // Untextured, the strip would be an opaque slab over the whole play
     // field; without "fg.png" (already reported as missing) it is left out.
+    foregroundPieces = 0;
     if (!fgTexture) {
         Debug::EndOfPass("foreground");
         return;
     }
     const Vec2 view = GlobalInfo::Instance().GetViewPosition();
     const float length = 2.0f * static_cast<float>(GlobalInfo::Instance().GetLevelLength());
-    const float repeat = static_cast<float>(ForegroundRepeat(GlobalInfo::Instance().GetLevelLength()));
-    const float w = kForegroundHalfWidth;
-    const float y = kForegroundHeight;
+    const int repeat = ForegroundRepeat(GlobalInfo::Instance().GetLevelLength());
 
     glPushMatrix();
     glTranslatef(-view.x, 0.0f, -view.y);
     fgTexture->Bind(0);
     glColor3f(1.0f, 1.0f, 1.0f);
+    if (!DrawForegroundBlocks(length, repeat))
+        DrawForegroundQuad(length, static_cast<float>(repeat));
+    Texture::Unbind(0);
+    glPopMatrix();
+    Debug::EndOfPass("foreground");
+}
+
+void Board::DrawForegroundQuad(float length, float repeat)
+{
+    const float w = kForegroundHalfWidth;
+    const float y = kForegroundHeight;
     glBegin(GL_QUADS);
     glTexCoord2f(1.0f, repeat);
     glVertex3f(-w, y, 0.0f);
@@ -253,7 +263,108 @@ void Board::Draw()
     glTexCoord2f(0.0f, repeat);
     glVertex3f(w, y, 0.0f);
     glEnd();
-    Texture::Unbind(0);
-    glPopMatrix();
-    Debug::EndOfPass("foreground");
+    foregroundPieces = 1;
+}
+
+bool Board::ClearTexelsDrawNothing()
+{
+    // The alpha test throws away a fragment of alpha 0 before it reaches
+    // colour or depth, and the texture's alpha passes through unchanged.
+    GLint function = 0, mode = 0, program = 0;
+    GLfloat reference = 0.0f;
+    glGetIntegerv(GL_ALPHA_TEST_FUNC, &function);
+    glGetFloatv(GL_ALPHA_TEST_REF, &reference);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return glIsEnabled(GL_ALPHA_TEST) && program == 0 &&
+           ((function == GL_GREATER && reference >= 0.0f) || function == GL_NEVER) &&
+           (mode == GL_MODULATE || mode == GL_REPLACE);
+}
+
+bool Board::DrawForegroundBlocks(float length, int repeat)
+{
+    // "fg.png" covers the whole view, but most of it is usually clear: only
+    // the blocks of the strip that can show anything are drawn, each run of
+    // them as a piece of the one quad, with the same texture coordinates.
+    const std::vector<bool>& clear = fgTexture->GetClearBlocks();
+    const int texWidth = fgTexture->GetWidth(), texHeight = fgTexture->GetHeight();
+    const int columns = Texture::BlockCount(texWidth), rows = Texture::BlockCount(texHeight);
+    if (clear.empty() || repeat < 1 || !(length > 0.0f) || clear.size() != static_cast<size_t>(columns) * rows ||
+        !ClearTexelsDrawNothing())
+        return false;
+
+    float projection[16], modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const Frustum frustum(projection, modelview);
+    const float w = kForegroundHalfWidth, y = kForegroundHeight;
+    float zMin = 0.0f, zMax = 0.0f;
+    if (!frustum.ZRange(0.0f, -w, w, y, y, zMin, zMax))
+        return true;  // none of the strip is in view
+
+    // Block boundaries in texture space: row boundary i lies at
+    // t = i / rows repeats plus its texel row, column boundary c at s.
+    const int block = Texture::kClearBlock;
+    auto boundaryT = [&](long long i) {
+        return static_cast<float>(i / rows) +
+               static_cast<float>(std::min(static_cast<int>(i % rows) * block, texHeight)) /
+                   static_cast<float>(texHeight);
+    };
+    auto boundaryS = [&](int c) {
+        return static_cast<float>(std::min(c * block, texWidth)) / static_cast<float>(texWidth);
+    };
+    // The quad maps s = 1 to x = -w, s = 0 to x = w, t = repeat to z = 0 and
+    // t = 0 to z = length.
+    const float repeats = static_cast<float>(repeat);
+    auto zAt = [&](float t) { return length * (1.0f - t / repeats); };
+    auto xAt = [&](float s) { return w - 2.0f * w * s; };
+    auto rowAt = [&](float t) {
+        const float whole = std::floor(t);
+        const float within = std::floor((t - whole) * static_cast<float>(texHeight) / static_cast<float>(block));
+        return static_cast<double>(whole) * rows + static_cast<double>(within);
+    };
+
+    const long long lastRow = static_cast<long long>(repeat) * rows - 1;
+    const double tLow = std::max(0.0, static_cast<double>(repeats * (1.0f - zMax / length)));
+    const double tHigh = std::min(static_cast<double>(repeats), static_cast<double>(repeats * (1.0f - zMin / length)));
+    if (!(tLow <= tHigh))
+        return true;
+    const double firstRow = std::max(0.0, rowAt(static_cast<float>(tLow)) - 1.0);
+    const double endRow = std::min(static_cast<double>(lastRow), rowAt(static_cast<float>(tHigh)) + 1.0);
+    // A view that sees more than a few thousand rows of blocks is not the
+    // game's; one quad is cheaper than the bookkeeping there.
+    if (!(endRow - firstRow < 4096.0))
+        return false;
+
+    glBegin(GL_QUADS);
+    for (long long i = static_cast<long long>(firstRow); i <= static_cast<long long>(endRow); ++i) {
+        const float t0 = boundaryT(i), t1 = boundaryT(i + 1);
+        float xMin = 0.0f, xMax = 0.0f;
+        if (!frustum.XRange(0.0f, y, y, zAt(t1), zAt(t0), xMin, xMax))
+            continue;
+        const float sLow = (w - xMax) / (2.0f * w), sHigh = (w - xMin) / (2.0f * w);
+        const int from = std::max(0, static_cast<int>(std::floor(std::max(-1.0f, sLow) * texWidth / block)) - 1);
+        const int to = std::min(columns - 1, static_cast<int>(std::ceil(std::min(2.0f, sHigh) * texWidth / block)) + 1);
+        const size_t rowStart = static_cast<size_t>(i % rows) * columns;
+        for (int c = from; c <= to; ++c) {
+            if (clear[rowStart + c])
+                continue;
+            int end = c;
+            while (end + 1 <= to && !clear[rowStart + end + 1])
+                ++end;
+            const float sa = boundaryS(c), sb = boundaryS(end + 1);
+            glTexCoord2f(sb, t1);
+            glVertex3f(xAt(sb), y, zAt(t1));
+            glTexCoord2f(sb, t0);
+            glVertex3f(xAt(sb), y, zAt(t0));
+            glTexCoord2f(sa, t0);
+            glVertex3f(xAt(sa), y, zAt(t0));
+            glTexCoord2f(sa, t1);
+            glVertex3f(xAt(sa), y, zAt(t1));
+            ++foregroundPieces;
+            c = end;
+        }
+    }
+    glEnd();
+    return true;
 }

@@ -69,16 +69,26 @@ public:
 
     const std::vector<std::unique_ptr<BackgroundModel>>& GetChunks() const { return chunks; }
     ShaderParameters* GetGroundParameters() const { return groundParameters.get(); }
+    // How many quads the last Draw cut the strip into: 1 for the whole strip.
+    int GetForegroundPieces() const { return foregroundPieces; }
     // Sum of the chunks' triangle counts, as printed after loading.
     long long GetTriangleCount() const;
 
 private:
     // Whether drawing the backdrop a second time would change nothing.
     bool BackdropIsOpaque() const;
+    // Whether a fragment of alpha 0 from the strip's texture leaves no trace.
+    static bool ClearTexelsDrawNothing();
+    // The strip as one quad.
+    void DrawForegroundQuad(float length, float repeat);
+    // Only the parts of the strip that can show anything; false, drawing
+    // nothing, where that cannot be worked out.
+    bool DrawForegroundBlocks(float length, int repeat);
 
     Texture* bgTexture = nullptr;
     Texture* fgTexture = nullptr;
     Shader* groundShader = nullptr;
     std::vector<std::unique_ptr<BackgroundModel>> chunks;
     std::unique_ptr<ShaderParameters> groundParameters;
+    int foregroundPieces = 0;
 };

@@ -12,8 +12,13 @@ public:
     // none. Conservative: a box outside the range is never seen, a box inside
     // it may still be off screen in a corner.
     bool XRange(float width, float y0, float y1, float z0, float z1, float& xMin, float& xMax) const;
+    // The same along z, for a box [x0, x1] x [y0, y1] x [z, z + depth].
+    bool ZRange(float depth, float x0, float x1, float y0, float y1, float& zMin, float& zMax) const;
 
 private:
+    // The range along `axis` for a box whose other two axes span low to high.
+    bool Range(int axis, float size, const float low[3], const float high[3], float& min, float& max) const;
+
     // a x + b y + c z + d >= 0 inside.
     float planes[6][4];
 };

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "core/GlobalInfo.h"
 #include "render/GL.h"
@@ -113,6 +116,43 @@ TEST(BoardGL, TerrainBackdropAndForegroundStripShowWhereTheCameraLooks)
         expect(320, 240, c.centre, "strip centre");
         expect(320, 470, c.high, "strip top");
         expect(5, 60, c.low, "strip bottom");
+    }
+    // A mostly clear strip is drawn in pieces, only where it has alpha. The
+    // picture is the whole quad's, which the alpha test off gives: there the
+    // clear texels go through blending and change nothing.
+    {
+        PngWriteOptions options;
+        options.width = options.height = 64;
+        std::vector<uint8_t> pixels;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const bool shown = (x / 8) % 4 == 0 && (y / 8) % 4 == 0;
+                pixels.insert(pixels.end(), {uint8_t(x * 4), uint8_t(y * 4), 200,
+                                             uint8_t(shown ? 64 + (x * 7 + y * 3) % 64 * 2 : 0)});
+            }
+        Texture clouds(dir.Write("clouds.png", WritePng(options, pixels)), true);
+        Board strip(nullptr, &clouds, nullptr);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        auto picture = [&] {
+            render(-600.0f, 5555.0f, &strip);  // the s = 1 edge and t = 4 in view
+            std::vector<uint8_t> read(static_cast<size_t>(viewport[2]) * viewport[3] * 4);
+            glReadPixels(0, 0, viewport[2], viewport[3], GL_RGBA, GL_UNSIGNED_BYTE, read.data());
+            return read;
+        };
+        const std::vector<uint8_t> pieces = picture();
+        EXPECT_GT(strip.GetForegroundPieces(), 4);
+        glDisable(GL_ALPHA_TEST);
+        const std::vector<uint8_t> whole = picture();
+        EXPECT_EQ(strip.GetForegroundPieces(), 1);
+        glEnable(GL_ALPHA_TEST);
+        int largest = 0;
+        for (size_t i = 0; i < whole.size(); i += 4)
+            for (size_t c = 0; c < 3; ++c)
+                largest = std::max(largest, std::abs(int(whole[i + c]) - int(pieces[i + c])));
+        EXPECT_LE(largest, 3);
+        EXPECT_NE(whole, std::vector<uint8_t>(whole.size(), whole[0])) << "the strip shows";
+        clouds.Release();
     }
     // Without its texture the strip is left out (untextured it would cover
     // the whole play field in white).
