@@ -35,7 +35,6 @@ TEST(Heightmap, AcceptsOnlyUncompressedEightBitGreyscale)
     for (const auto& [bytes, ok] : cases) {
         Heightmap map;
         EXPECT_EQ(map.Decode(bytes.data(), bytes.size()), ok) << &bytes - &cases[0].first;
-        EXPECT_EQ(map.GetWidth(), ok ? 4 : 0);
     }
 
     // Row z grows by 10 grey levels (23 units) per row: a 45 degree slope
