@@ -212,8 +212,8 @@ TEST(Png, ResultCodes)
         EXPECT_EQ(failing.live, 0) << failAt;
     }
 
-    // Cut anywhere, a file never decodes, read past a long text chunk; only
-    // the end chunk's CRC, which is never read, may be missing.
+    // Cut anywhere (down to empty), a file never decodes, read past a long text
+    // chunk; only the end chunk's CRC, which is never read, may be missing.
     PngWriteOptions texted{.width = 6, .height = 5, .colorType = 4, .idatSize = 20,
                            .textBefore = {{"Title", std::string(300, 'x')}}};
     const Bytes pixels = TestPixels(texted), whole = WritePng(texted, pixels);
