@@ -179,6 +179,7 @@ TEST(Png, ResultCodes)
         {"colour type 5", HandMade(1, 1, 8, 5, {}), PNG_NOT_SUPPORTED},
         {"zero width", HandMade(0, 5, 8, 2, {}), PNG_NOT_SUPPORTED},
         {"side above 16384", HandMade(16385, 1, 8, 0, {}), PNG_NOT_SUPPORTED},
+        {"height above 16384", HandMade(1, 16385, 8, 0, {}), PNG_NOT_SUPPORTED},
         {"data above 256 MiB", HandMade(16384, 4096, 8, 6, {}), PNG_NOT_SUPPORTED},
     };
     for (const auto& c : cases) {
