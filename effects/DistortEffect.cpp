@@ -127,7 +127,7 @@ void DistortEffect::Render(Camera* camera, SceneNode* scene)
 
     FramebufferObject::Unbind();
     ScreenDraw::SetViewport(window);
-    DrawComposite(*target);
+    DrawComposite(*target->GetTexture(0), *target->GetTexture(1));
     Debug::EndOfPass("distort");
 }
 
@@ -144,11 +144,11 @@ void DistortEffect::DrawMap(Camera* camera, World* world, FramebufferObject& tar
     ScreenDraw::SetDepthTest(true);
 }
 
-void DistortEffect::DrawComposite(FramebufferObject& target, const PixelRect* area) const
+void DistortEffect::DrawComposite(const Texture& sceneTexture, const Texture& map, const PixelRect* area) const
 {
-    target.GetTexture(0)->Bind(0);
+    sceneTexture.Bind(0);
     if (distortShader) {
-        target.GetTexture(1)->Bind(1);
+        map.Bind(1);
         distortShader->Bind();
         distortShader->SetParameters(*distortParameters);
     }
@@ -174,7 +174,7 @@ bool DistortEffect::RenderInWindow(Camera* camera, SceneNode* scene, World* worl
     if (calmCopy != Probe::Exact)
         return false;
     if (!calm && localChange == Probe::Untried)
-        localChange = CompositeChangesOnlyNearTheMap(target) ? Probe::Exact : Probe::Changes;
+        localChange = CompositeChangesOnlyNearTheMap() ? Probe::Exact : Probe::Changes;
     if (!calm && localChange != Probe::Exact)
         return false;
     ScreenDraw::SetViewport(window);
@@ -197,7 +197,7 @@ bool DistortEffect::RenderInWindow(Camera* camera, SceneNode* scene, World* worl
     if (!area.IsEmpty()) {
         const PixelRect source = area.Grown(kSourceReachX, kSourceReachY).Within(kPicture);
         target.GetTexture(0)->CopyFromFramebuffer(source.x0, source.y0, source.x1 - source.x0, source.y1 - source.y0);
-        DrawComposite(target, &area);
+        DrawComposite(*target.GetTexture(0), *target.GetTexture(1), &area);
     }
     Debug::EndOfPass("distort");
     return true;
@@ -205,6 +205,8 @@ bool DistortEffect::RenderInWindow(Camera* camera, SceneNode* scene, World* worl
 
 bool DistortEffect::CompositeCopiesOverAClearMap(FramebufferObject& target) const
 {
+    // Tried before the first frame draws anything, so the frame's own
+    // targets are free to hold the picture and the map.
     FramebufferObject scratch(1, kWidth, kHeight);
     auto copies = [&](const TextureImage& picture) {
         if (!target.GetTexture(0)->Replace(picture) || !target.Bind(1))
@@ -214,7 +216,7 @@ bool DistortEffect::CompositeCopiesOverAClearMap(FramebufferObject& target) cons
         // drawn with the start-up blending.
         if (!scratch.Bind(0))
             return false;
-        DrawComposite(target);
+        DrawComposite(*target.GetTexture(0), *target.GetTexture(1));
         const std::vector<unsigned char> drawn = scratch.ReadPixels(0);
         if (drawn.size() != picture.pixels.size())
             return false;
@@ -229,7 +231,7 @@ bool DistortEffect::CompositeCopiesOverAClearMap(FramebufferObject& target) cons
     return same;
 }
 
-bool DistortEffect::CompositeChangesOnlyNearTheMap(FramebufferObject& target) const
+bool DistortEffect::CompositeChangesOnlyNearTheMap() const
 {
     // A map lit at full strength in one square, the steepest slopes there are.
     const PixelRect lit{kWidth / 2 - 8, kHeight / 2 - 8, kWidth / 2 + 8, kHeight / 2 + 8};
@@ -256,14 +258,18 @@ bool DistortEffect::CompositeChangesOnlyNearTheMap(FramebufferObject& target) co
     for (size_t i = 0; i < farChanged.pixels.size(); ++i)
         if (!inside(read, i))
             farChanged.pixels[i] = static_cast<uint8_t>(255 - farChanged.pixels[i]);
-    FramebufferObject scratch(1, kWidth, kHeight);
-    auto composite = [&](const TextureImage& source) {
-        if (!target.GetTexture(0)->Replace(source) || !target.GetTexture(1)->Replace(map) || !scratch.Bind(0))
+    // Attachment 0 takes the composite, 1 holds the picture, 2 the map.
+    FramebufferObject scratch(3, kWidth, kHeight);
+    if (!scratch.GetTexture(2)->Replace(map))
+        return false;
+    // Only `near` of the second composite is compared, so only it is drawn.
+    auto composite = [&](const TextureImage& source, const PixelRect* area) {
+        if (!scratch.GetTexture(1)->Replace(source) || !scratch.Bind(0))
             return std::vector<unsigned char>();
-        DrawComposite(target);
+        DrawComposite(*scratch.GetTexture(1), *scratch.GetTexture(2), area);
         return scratch.ReadPixels(0);
     };
-    const std::vector<unsigned char> drawn = composite(picture), drawnFarChanged = composite(farChanged);
+    const std::vector<unsigned char> drawn = composite(picture, nullptr), drawnFarChanged = composite(farChanged, &near);
     bool local = drawn.size() == picture.pixels.size() && drawnFarChanged.size() == drawn.size();
     // The window's alpha is never shown.
     for (size_t i = 0; local && i < drawn.size(); ++i)

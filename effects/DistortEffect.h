@@ -30,6 +30,7 @@
 #include "effects/RenderingEffect.h"
 
 class FramebufferObject;
+class Texture;
 class Shader;
 class ShaderParameters;
 struct PixelRect;
@@ -61,14 +62,16 @@ private:
     // Whether the composite changes its source only near where the map is
     // lit, and there looks up only the source nearby: a square lit at full
     // strength over two pictures that differ only further away, drawn and
-    // read back the same way.
-    bool CompositeChangesOnlyNearTheMap(FramebufferObject& target) const;
+    // read back the same way. It keeps to textures of its own: it runs in
+    // the middle of play, and writing to the frame's targets would first
+    // wait for the frames still being drawn into them.
+    bool CompositeChangesOnlyNearTheMap() const;
     // The effects' map into attachment 1 of the target.
     static void DrawMap(Camera* camera, World* world, FramebufferObject& target);
-    // The scene texture of the target through the distort shader (or copied
-    // as it is without one) into whatever is bound: the whole picture, or
-    // only the pixels of `area`, undisturbed elsewhere.
-    void DrawComposite(FramebufferObject& target, const PixelRect* area = nullptr) const;
+    // The scene texture displaced by the map through the distort shader (or
+    // copied as it is without one) into whatever is bound: the whole
+    // picture, or only the pixels of `area`, undisturbed elsewhere.
+    void DrawComposite(const Texture& sceneTexture, const Texture& map, const PixelRect* area = nullptr) const;
 
     enum class Probe { Untried, Exact, Changes };
 
