@@ -1,5 +1,6 @@
 #include "render/Texture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -179,17 +180,16 @@ std::vector<bool> Texture::ClearBlocks(const TextureImage& image)
     // The linear filter reads the texels either side of a lookup; two texels
     // of margin also cover a lookup that rounding moves past a block's edge.
     const int reach = 2;
-    std::vector<uint8_t> seen(static_cast<size_t>(w) * h, 0), spread(seen.size(), 0);
-    for (size_t i = 0; i < seen.size(); ++i)
-        seen[i] = image.pixels[i * channels + channels - 1] != 0;
+    // Spread each texel with alpha along its row first, then along columns
+    // into the blocks.
+    std::vector<uint8_t> spread(static_cast<size_t>(w) * h, 0);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if (seen[static_cast<size_t>(y) * w + x])
+            if (image.pixels[(static_cast<size_t>(y) * w + x) * channels + channels - 1] != 0)
                 for (int d = -reach; d <= reach; ++d)
                     spread[static_cast<size_t>(y) * w + ((x + d) % w + w) % w] = 1;
     const int columns = BlockCount(w), rows = BlockCount(h);
     std::vector<bool> clear(static_cast<size_t>(columns) * rows, true);
-    bool any = false;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             if (!spread[static_cast<size_t>(y) * w + x])
@@ -199,9 +199,7 @@ std::vector<bool> Texture::ClearBlocks(const TextureImage& image)
                 clear[static_cast<size_t>(row / kClearBlock) * columns + x / kClearBlock] = false;
             }
         }
-    for (bool c : clear)
-        any = any || c;
-    if (!any)
+    if (std::find(clear.begin(), clear.end(), true) == clear.end())
         return {};
     return clear;
 }
