@@ -6,8 +6,10 @@
 #include "core/System.h"
 #include "effects/EffectShaders.h"
 #include "render/FramebufferObject.h"
+#include "render/GL.h"
 #include "render/ScreenDraw.h"
 #include "render/Shader.h"
+#include "render/ShaderManager.h"
 #include "render/ShaderParameters.h"
 #include "render/Texture.h"
 #include "render/TextureManager.h"
@@ -33,9 +35,33 @@ BloomEffect::BloomEffect(int targetSlot_, int targetAttachment_)
     bloomParameters = std::make_unique<ShaderParameters>();
     bloomParameters->SetInt("source_tex", 0);
     bloomParameters->SetInt("blur_tex", 1);
+    if (shadersUsable)
+        SetUpPackedBlur();
 }
 
 BloomEffect::~BloomEffect() = default;
+
+void BloomEffect::SetUpPackedBlur()
+{
+    if (!System::FramebuffersSupported() || !GLEW_ARB_texture_float)
+        return;
+    ShaderManager* shaders = System::Instance().GetShaderManager();
+    const char* files[3] = {"blurx.shdr", "blury.shdr", "bloom.shdr"};
+    for (int i = 0; i < 3; ++i) {
+        packedShaders[i] = shaders->GetVariant(files[i], kPackedDefine);
+        if (!packedShaders[i])
+            return;
+    }
+    auto target = std::make_unique<FramebufferObject>(
+        2, kWidth / 4, kHeight, FramebufferObject::kFloats | FramebufferObject::kNoDepth);
+    // Whether the driver draws into it, asked without leaving a trace.
+    const Viewport viewport = ScreenDraw::GetViewport();
+    const bool drawable = target->Bind(0) && target->Bind(1);
+    FramebufferObject::Unbind();
+    ScreenDraw::SetViewport(viewport);
+    if (drawable)
+        packedTarget = std::move(target);
+}
 
 void BloomEffect::DrawFullscreenQuad(int width, int height)
 {
@@ -64,6 +90,41 @@ bool BloomEffect::BindOutput(const Viewport& window) const
     FramebufferObject::Unbind();
     ScreenDraw::SetViewport(window);
     return false;
+}
+
+void BloomEffect::Blur(FramebufferObject* work)
+{
+    if (packedTarget) {
+        // Every texel is written whole, alpha included: no clear, no blending.
+        packedTarget->Bind(0);
+        work->GetTexture(0)->Bind(0);
+        packedShaders[0]->Bind();
+        packedShaders[0]->SetParameters(*blurParameters);
+        ScreenDraw::FullscreenQuadReplacing(kWidth / 4, kHeight);
+        Debug::EndOfPass("blur x");
+
+        packedTarget->Bind(1);
+        packedTarget->GetTexture(0)->Bind(0);
+        packedShaders[1]->Bind();
+        packedShaders[1]->SetParameters(*blurParameters);
+        ScreenDraw::FullscreenQuadReplacing(kWidth / 4, kHeight);
+        Debug::EndOfPass("blur y");
+        return;
+    }
+    // Slot 0's depth is the scene's alone: the blurs draw without it.
+    work->Bind(1);
+    work->GetTexture(0)->Bind(0);
+    blurXShader->Bind();
+    blurXShader->SetParameters(*blurParameters);
+    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
+    Debug::EndOfPass("blur x");
+
+    work->Bind(2);
+    work->GetTexture(1)->Bind(0);
+    blurYShader->Bind();
+    blurYShader->SetParameters(*blurParameters);
+    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
+    Debug::EndOfPass("blur y");
 }
 
 bool BloomEffect::RenderToWindowInsteadOf(Camera* camera, SceneNode* scene, int slot, int attachment)
@@ -105,26 +166,19 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
     Debug::EndOfPass("clears");
     camera->Render(scene);
 
-    // Slot 0's depth is the scene's alone: the blurs draw without it.
-    work->Bind(1);
-    work->GetTexture(0)->Bind(0);
-    blurXShader->Bind();
-    blurXShader->SetParameters(*blurParameters);
-    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
-    Debug::EndOfPass("blur x");
-
-    work->Bind(2);
-    work->GetTexture(1)->Bind(0);
-    blurYShader->Bind();
-    blurYShader->SetParameters(*blurParameters);
-    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
-    Debug::EndOfPass("blur y");
+    Blur(work);
 
     const bool offscreen = BindOutput(window);
     work->GetTexture(0)->Bind(0);
-    work->GetTexture(2)->Bind(1);
-    bloomShader->Bind();
-    bloomShader->SetParameters(*bloomParameters);
+    Shader* combine = bloomShader;
+    if (packedTarget) {
+        packedTarget->GetTexture(1)->Bind(1);
+        combine = packedShaders[2];
+    } else {
+        work->GetTexture(2)->Bind(1);
+    }
+    combine->Bind();
+    combine->SetParameters(*bloomParameters);
     // The window's depth is left as the full-screen pass always left it.
     if (offscreen)
         ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);

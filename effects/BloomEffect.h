@@ -3,7 +3,11 @@
 // vertically into attachment 2, then sharp and blurred combined into the
 // output (a render-target slot and attachment, or the window for slot -1).
 // Off-screen passes work at 640 x 480; the output to the window uses the
-// window's viewport as it was on entry.
+// window's viewport as it was on entry. Where the driver has float targets
+// and all three shader files offer their PACKED_COLUMNS variant, the two
+// blurs go instead into a float target of the effect's own at 160 x 480,
+// four columns per texel (see blurx.shdr): the same levels for a quarter of
+// the fragments. Slot 0's attachments 1 and 2 are then left alone.
 //
 // Leaves the output bound, the model-view matrix at the identity, texture
 // units 0 and 1 with 2D texturing disabled and no program current. The
@@ -16,6 +20,7 @@
 
 #include "effects/RenderingEffect.h"
 
+class FramebufferObject;
 class Shader;
 struct Viewport;
 class ShaderParameters;
@@ -38,18 +43,27 @@ public:
     bool RenderToWindowInsteadOf(Camera* camera, SceneNode* scene, int slot, int attachment) override;
 
     static void DrawFullscreenQuad(int width, int height);
+    // The define of the shader files' packed variant, and whether it is in use.
+    static constexpr const char* kPackedDefine = "PACKED_COLUMNS";
+    bool UsesPackedBlur() const { return packedTarget != nullptr; }
 
 private:
     // Binds the output with its viewport: 640 x 480 for a target, `window`
     // for the window or for a target the driver refuses. True for a target.
     bool BindOutput(const Viewport& window) const;
     void ReportOnce(const char* what);
+    void SetUpPackedBlur();
+    void Blur(FramebufferObject* work);
 
     Shader* blurXShader = nullptr;
     Shader* blurYShader = nullptr;
     Shader* bloomShader = nullptr;
     std::unique_ptr<ShaderParameters> blurParameters;
     std::unique_ptr<ShaderParameters> bloomParameters;
+    // The packed variants (owned by the ShaderManager) and their target;
+    // the target exists only when all three do.
+    Shader* packedShaders[3] = {};
+    std::unique_ptr<FramebufferObject> packedTarget;
     int targetSlot = -1;
     int targetAttachment = 0;
     bool shadersUsable = false;

@@ -252,16 +252,12 @@ bool DistortEffect::CompositeChangesOnlyNearTheMap() const
     auto inside = [](const PixelRect& r, size_t i) {
         return r.Contains(static_cast<int>(i / 4 % kWidth), static_cast<int>(i / 4 / kWidth));
     };
-    const TextureImage picture = ProbePicture(false);
-    // The same picture with every texel beyond the reach of the lit part changed.
-    TextureImage farChanged = picture;
-    for (size_t i = 0; i < farChanged.pixels.size(); ++i)
-        if (!inside(read, i))
-            farChanged.pixels[i] = static_cast<uint8_t>(255 - farChanged.pixels[i]);
     // Attachment 0 takes the composite, 1 holds the picture, 2 the map.
-    FramebufferObject scratch(3, kWidth, kHeight);
-    if (!scratch.GetTexture(2)->Replace(map))
-        return false;
+    // Each image goes as soon as it is uploaded or compared: this runs in
+    // the middle of a run, where it would otherwise set the peak memory.
+    FramebufferObject scratch(3, kWidth, kHeight, FramebufferObject::kNoDepth);
+    const bool mapped = scratch.GetTexture(2)->Replace(map);
+    std::vector<uint8_t>().swap(map.pixels);
     // Only `near` of the second composite is compared, so only it is drawn.
     auto composite = [&](const TextureImage& source, const PixelRect* area) {
         if (!scratch.GetTexture(1)->Replace(source) || !scratch.Bind(0))
@@ -269,11 +265,22 @@ bool DistortEffect::CompositeChangesOnlyNearTheMap() const
         DrawComposite(*scratch.GetTexture(1), *scratch.GetTexture(2), area);
         return scratch.ReadPixels(0);
     };
-    const std::vector<unsigned char> drawn = composite(picture, nullptr), drawnFarChanged = composite(farChanged, &near);
-    bool local = drawn.size() == picture.pixels.size() && drawnFarChanged.size() == drawn.size();
-    // The window's alpha is never shown.
+    TextureImage picture = ProbePicture(false);
+    const std::vector<unsigned char> drawn = mapped ? composite(picture, nullptr) : std::vector<unsigned char>();
+    bool local = drawn.size() == picture.pixels.size();
+    // Away from the map the picture comes through unchanged; the window's
+    // alpha is never shown.
     for (size_t i = 0; local && i < drawn.size(); ++i)
-        local = i % 4 == 3 || (inside(near, i) ? drawn[i] == drawnFarChanged[i] : drawn[i] == picture.pixels[i]);
+        local = i % 4 == 3 || inside(near, i) || drawn[i] == picture.pixels[i];
+    // Then the same picture with every texel beyond the reach of the lit
+    // part changed must give the same pixels near it.
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        if (!inside(read, i))
+            picture.pixels[i] = static_cast<uint8_t>(255 - picture.pixels[i]);
+    const std::vector<unsigned char> drawnFarChanged = local ? composite(picture, &near) : std::vector<unsigned char>();
+    local = local && drawnFarChanged.size() == drawn.size();
+    for (size_t i = 0; local && i < drawn.size(); ++i)
+        local = i % 4 == 3 || !inside(near, i) || drawn[i] == drawnFarChanged[i];
     FramebufferObject::Unbind();
     return local;
 }

@@ -5,8 +5,9 @@
 #include "core/System.h"
 #include "render/GL.h"
 
-FramebufferObject::FramebufferObject(int count_, int width_, int height_)
+FramebufferObject::FramebufferObject(int count_, int width_, int height_, int options)
 {
+    const bool floats = (options & kFloats) != 0;
     width = width_;
     height = height_;
     count = count_ > kMaxTextures ? kMaxTextures : (count_ < 0 ? 0 : count_);
@@ -18,22 +19,30 @@ FramebufferObject::FramebufferObject(int count_, int width_, int height_)
         glBindTexture(GL_TEXTURE_2D, name);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
         glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        // Not every driver filters float textures.
+        const GLfloat filter = floats ? GL_NEAREST : GL_LINEAR;
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        if (floats)
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F_ARB, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+        else
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
         textures[static_cast<size_t>(i)].Set(name, width, height);
     }
 
     glGenFramebuffersEXT(1, &framebuffer);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
-    glGenRenderbuffersEXT(1, &depthBuffer);
-    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
-    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
+    if (!(options & kNoDepth)) {
+        glGenRenderbuffersEXT(1, &depthBuffer);
+        glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
+        glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
+    }
 
     for (int i = count - 1; i >= 0; --i)
         glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT + i, GL_TEXTURE_2D,
                                   textures[static_cast<size_t>(i)].GetId(), 0);
-    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, depthBuffer);
+    if (depthBuffer)
+        glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, depthBuffer);
 
     GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
     if (status != GL_FRAMEBUFFER_COMPLETE_EXT) {
@@ -54,7 +63,8 @@ FramebufferObject::~FramebufferObject()
         return;
     for (Texture& texture : textures)
         texture.Release();
-    glDeleteRenderbuffersEXT(1, &depthBuffer);
+    if (depthBuffer)
+        glDeleteRenderbuffersEXT(1, &depthBuffer);
     glDeleteFramebuffersEXT(1, &framebuffer);
 }
 

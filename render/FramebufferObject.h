@@ -13,9 +13,14 @@ class FramebufferObject {
 public:
     static constexpr int kMaxTextures = 6;
 
+    // What a target of the effects' own may leave out or hold instead.
+    enum Options {
+        kFloats = 1,   // RGBA32F textures with nearest filtering
+        kNoDepth = 2,  // no depth renderbuffer, for passes that never test depth
+    };
     // Never fails outward: an incomplete framebuffer is reported on stdout.
     // Leaves framebuffer 0 bound. Needs a GL context.
-    FramebufferObject(int count, int width, int height);
+    FramebufferObject(int count, int width, int height, int options = 0);
     // Frees the GL names too: a target replaced in its slot would otherwise
     // leak its textures for the rest of the run.
     virtual ~FramebufferObject();

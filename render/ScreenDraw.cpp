@@ -74,6 +74,20 @@ void ScreenDraw::FullscreenQuadWithoutDepth(int width, int height)
         glEnable(GL_DEPTH_TEST);
 }
 
+void ScreenDraw::FullscreenQuadReplacing(int width, int height)
+{
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glLoadIdentity();
+    PushOrtho(0.0, width, height, 0.0);
+    const float w = static_cast<float>(width), h = static_cast<float>(height);
+    Quad({{0, 1, 0, 0}, {0, 0, 0, h}, {1, 0, w, h}, {1, 1, w, 0}});
+    PopOrtho();
+    glPopAttrib();
+}
+
 void ScreenDraw::PartialQuadWithoutDepth(int width, int height, const PixelRect& area)
 {
     if (area.IsEmpty() || width <= 0 || height <= 0)

@@ -61,6 +61,11 @@ public:
     // buffer lets through, so the colours are FullscreenQuad's; only the
     // depth buffer is left as it was.
     static void FullscreenQuadWithoutDepth(int width, int height);
+    // The full-screen quad for passes whose output is data, not colour:
+    // nothing cleared, and with the depth test, blending and the alpha test
+    // off, so that every pixel takes exactly what the shader wrote, alpha
+    // included. The enables are as they were afterwards.
+    static void FullscreenQuadReplacing(int width, int height);
     // The pixels of `area` alone of the full-screen quad over width x height,
     // with the texture coordinates that quad gives them: nothing cleared,
     // depth test off (as it was again afterwards). The model-view matrix is

@@ -82,16 +82,50 @@ Shader::Shader(const std::string& path, bool compile)
 
 Shader::Shader(const std::string& path)
 {
+    std::string vertexSource, fragmentSource;
+    const bool read = ReadSource(path, vertexSource, fragmentSource);
+    Build(read ? &vertexSource : nullptr, fragmentSource, path.c_str());
+}
+
+std::string Shader::WithDefine(const std::string& source, const std::string& define)
+{
+    // A "#version" line must stay the first thing the compiler sees.
+    size_t at = 0;
+    if (source.compare(0, 8, "#version") == 0) {
+        const size_t end = source.find('\n');
+        at = end == std::string::npos ? source.size() : end + 1;
+    }
+    std::string text = source;
+    text.insert(at, (at == source.size() && at > 0 && source.back() != '\n' ? "\n#define " : "#define ") + define + "\n");
+    return text;
+}
+
+std::unique_ptr<Shader> Shader::Variant(const std::string& path, const std::string& define)
+{
+    std::string vertexSource, fragmentSource;
+    if (!ReadSource(path, vertexSource, fragmentSource) ||
+        (vertexSource.find(define) == std::string::npos && fragmentSource.find(define) == std::string::npos))
+        return nullptr;
+    const std::string vertex = WithDefine(vertexSource, define);
+    auto shader = std::unique_ptr<Shader>(new Shader());
+    shader->Build(&vertex, WithDefine(fragmentSource, define), nullptr);
+    if (!shader->linked) {
+        shader->Release();
+        return nullptr;
+    }
+    return shader;
+}
+
+void Shader::Build(const std::string* vertexSource, const std::string& fragmentSource, const char* reportAs)
+{
     vertexShader = glCreateShaderObjectARB(GL_VERTEX_SHADER_ARB);
     fragmentShader = glCreateShaderObjectARB(GL_FRAGMENT_SHADER_ARB);
-
-    std::string vertexSource, fragmentSource;
-    if (!ReadSource(path, vertexSource, fragmentSource)) {
-        Problems::Load(2, "Could not load " + path);
+    if (!vertexSource) {
+        Problems::Load(2, std::string("Could not load ") + reportAs);
         return;
     }
 
-    const GLcharARB* source = vertexSource.c_str();
+    const GLcharARB* source = vertexSource->c_str();
     glShaderSourceARB(vertexShader, 1, &source, nullptr);
     source = fragmentSource.c_str();
     glShaderSourceARB(fragmentShader, 1, &source, nullptr);
@@ -105,6 +139,8 @@ Shader::Shader(const std::string& path)
     GLint status = 0;
     glGetObjectParameterivARB(program, GL_OBJECT_LINK_STATUS_ARB, &status);
     linked = status != 0;
+    if (!reportAs)
+        return;
 
     // The program log alone often just says "link failed"; the compilers' logs
     // say why, so the one info line carries all three.
@@ -116,9 +152,9 @@ Shader::Shader(const std::string& path)
             log += "\n";
         log += part;
     }
-    printf("  %s : GLSL Info: %s\n", path.c_str(), log.c_str());
+    printf("  %s : GLSL Info: %s\n", reportAs, log.c_str());
     if (!linked)
-        Problems::Load(2, path, 0, "the shader does not compile or link (the GLSL Info line above says why)");
+        Problems::Load(2, reportAs, 0, "the shader does not compile or link (the GLSL Info line above says why)");
 }
 
 void Shader::Bind() const

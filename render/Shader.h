@@ -4,6 +4,7 @@
 // Use: bind textures, Bind, SetParameters, draw, unbind textures, Unbind.
 #pragma once
 
+#include <memory>
 #include <string>
 
 class ShaderParameters;
@@ -28,6 +29,15 @@ public:
     // binding it would draw nothing useful.
     bool IsLinked() const { return linked; }
 
+    // The file compiled with "#define <define>" after the #version lines, for
+    // a variant that the file offers under that name. Quiet: null when the
+    // file does not mention the name or the variant does not link, and the
+    // caller then keeps the plain program. Needs a GL context; the caller
+    // releases it.
+    static std::unique_ptr<Shader> Variant(const std::string& path, const std::string& define);
+    // `source` with the define as its first line after any #version line.
+    static std::string WithDefine(const std::string& source, const std::string& define);
+
     // Splits a shader file into its two sources. Returns false when the file
     // cannot be opened (the strings are then left untouched). No GL needed.
     static bool ReadSource(const std::string& path, std::string& vertex, std::string& fragment);
@@ -35,6 +45,11 @@ public:
     static void SplitSource(const std::string& text, std::string& vertex, std::string& fragment);
 
 private:
+    Shader() = default;
+    // Compiles and links; `vertex` null means the file could not be read.
+    // Prints the info line only with a name to report as.
+    void Build(const std::string* vertex, const std::string& fragment, const char* reportAs);
+
     unsigned int program = 0;
     bool linked = false;
     unsigned int fragmentShader = 0;

@@ -81,11 +81,12 @@ TEST(ShippedShaders, TheBlursFetchedTexelsGiveTheFilteredBlur)
     TempDir dir;
     for (const char* file : {"blurx.shdr", "blury.shdr"}) {
         const std::string text = ReadFile(kShaderDir + file);
-        const size_t fetching = text.find("#ifdef GL_EXT_gpu_shader4");
+        const std::string fetch = "#elif defined(GL_EXT_gpu_shader4)";
+        const size_t fetching = text.find(fetch);
         ASSERT_NE(fetching, std::string::npos) << file;
         std::vector<unsigned char> drawn[2];
         for (bool filtered : {false, true}) {
-            LoadedShader loaded(dir.Write(file, filtered ? std::string(text).replace(fetching, 25, "#if 0") : text));
+            LoadedShader loaded(dir.Write(file, filtered ? std::string(text).replace(fetching, fetch.size(), "#elif 0") : text));
             target.Bind(1);
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             target.GetTexture(0)->Bind(0);

@@ -40,7 +40,8 @@ using Picture = std::vector<Rgba>;
 // camera does not matter.
 class Pattern : public SceneNode {
 public:
-    bool gap = false;  // leaves one stripe out, showing what lies behind
+    bool gap = false;    // leaves one stripe out, showing what lies behind
+    bool edges = false;  // white along the left and top edges and in a corner
     void Draw() override
     {
         ScreenDraw::PushOrtho(-1, 1, -1, 1);
@@ -50,6 +51,11 @@ public:
         }
         glColor3f(1, 1, 1);
         glRectf(-0.6f, 0.5f, -0.5f, 0.6f);
+        if (edges) {
+            glRectf(-1.0f, -0.3f, -0.98f, 0.3f);
+            glRectf(0.2f, 0.97f, 0.41f, 1.0f);
+            glRectf(0.995f, -1.0f, 1.0f, -0.99f);
+        }
         ScreenDraw::PopOrtho();
     }
 };
@@ -235,6 +241,30 @@ TEST_F(FullFrameGLTest, BloomGlowsAroundBrightPartsTheSkyIgnoresDepthAndTargetsK
     EXPECT_GT(TexturePixel(scene, 640, 480, 143, 372)[0], 240) << "the whole square at its full-size place";
     EXPECT_GT(ReadPixel(72, 186)[0], 240) << "at half size in the window";
     EXPECT_LT(ReadPixel(143, 372)[0], 200);
+}
+
+// Where the driver has float targets the blurs take the shipped shaders'
+// packed layout, four columns per texel; its picture is the plain layout's,
+// bright parts at the picture's edges and corners included. A data
+// directory whose shaders do not offer it gets the plain layout.
+TEST_F(FullFrameGLTest, ThePackedBlurGivesThePlainBlursPicture)
+{
+    pattern->edges = true;
+    BloomEffect packed(-1, 0);
+    ASSERT_TRUE(packed.UsesPackedBlur());
+    const Picture fast = Through(packed);
+    TempDir plainOnly;
+    for (const char* file : {"blurx.shdr", "blury.shdr", "bloom.shdr", "distort.shdr"}) {
+        std::string text = ReadFile(kShaders + file);
+        for (size_t at; (at = text.find(BloomEffect::kPackedDefine)) != std::string::npos;)
+            text.replace(at, std::string(BloomEffect::kPackedDefine).size(), "NOT_OFFERED");
+        plainOnly.Write(file, text);
+    }
+    CaptureStdout([&] { LoadShaders(plainOnly.Path()); });
+    BloomEffect plain(-1, 0);
+    EXPECT_FALSE(plain.UsesPackedBlur());
+    EXPECT_EQ(Changes(Through(plain), fast, 1), 0);
+    EXPECT_GT(Changes(Plain(), fast, 20), 1000) << "the glow is there to compare";
 }
 
 // A data directory may bring its own distortion shader, which may do
