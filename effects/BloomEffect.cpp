@@ -52,15 +52,22 @@ void BloomEffect::SetUpPackedBlur()
         if (!packedShaders[i])
             return;
     }
-    auto target = std::make_unique<FramebufferObject>(
-        2, kWidth / 4, kHeight, FramebufferObject::kFloats | FramebufferObject::kNoDepth);
-    // Whether the driver draws into it, asked without leaving a trace.
+    const int options = FramebufferObject::kFloats | FramebufferObject::kNoDepth;
+    auto columns = std::make_unique<FramebufferObject>(1, kWidth / 4, kHeight, options);
+    auto rows = std::make_unique<FramebufferObject>(2, kWidth / 4, kHeight / 2, options);
+    // Whether the driver draws into them, asked without leaving a trace.
     const Viewport viewport = ScreenDraw::GetViewport();
-    const bool drawable = target->Bind(0) && target->Bind(1);
+    const bool drawable = columns->Bind(0) && rows->BindFirst(2);
     FramebufferObject::Unbind();
     ScreenDraw::SetViewport(viewport);
-    if (drawable)
-        packedTarget = std::move(target);
+    if (!drawable)
+        return;
+    packedColumns = std::move(columns);
+    packedRows = std::move(rows);
+    packedBloomParameters = std::make_unique<ShaderParameters>();
+    packedBloomParameters->SetInt("source_tex", 0);
+    packedBloomParameters->SetInt("blur_tex", 1);
+    packedBloomParameters->SetInt("blur_odd_tex", 2);
 }
 
 void BloomEffect::DrawFullscreenQuad(int width, int height)
@@ -94,20 +101,20 @@ bool BloomEffect::BindOutput(const Viewport& window) const
 
 void BloomEffect::Blur(FramebufferObject* work)
 {
-    if (packedTarget) {
+    if (packedRows) {
         // Every texel is written whole, alpha included: no clear, no blending.
-        packedTarget->Bind(0);
+        packedColumns->Bind(0);
         work->GetTexture(0)->Bind(0);
         packedShaders[0]->Bind();
         packedShaders[0]->SetParameters(*blurParameters);
         ScreenDraw::FullscreenQuadReplacing(kWidth / 4, kHeight);
         Debug::EndOfPass("blur x");
 
-        packedTarget->Bind(1);
-        packedTarget->GetTexture(0)->Bind(0);
+        packedRows->BindFirst(2);
+        packedColumns->GetTexture(0)->Bind(0);
         packedShaders[1]->Bind();
         packedShaders[1]->SetParameters(*blurParameters);
-        ScreenDraw::FullscreenQuadReplacing(kWidth / 4, kHeight);
+        ScreenDraw::FullscreenQuadReplacing(kWidth / 4, kHeight / 2);
         Debug::EndOfPass("blur y");
         return;
     }
@@ -170,22 +177,25 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
 
     const bool offscreen = BindOutput(window);
     work->GetTexture(0)->Bind(0);
-    Shader* combine = bloomShader;
-    if (packedTarget) {
-        packedTarget->GetTexture(1)->Bind(1);
-        combine = packedShaders[2];
+    if (packedRows) {
+        packedRows->GetTexture(0)->Bind(1);
+        packedRows->GetTexture(1)->Bind(2);
+        packedShaders[2]->Bind();
+        packedShaders[2]->SetParameters(*packedBloomParameters);
     } else {
         work->GetTexture(2)->Bind(1);
+        bloomShader->Bind();
+        bloomShader->SetParameters(*bloomParameters);
     }
-    combine->Bind();
-    combine->SetParameters(*bloomParameters);
     // The window's depth is left as the full-screen pass always left it.
     if (offscreen)
         ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
     else
         DrawFullscreenQuad(kWidth, kHeight);
 
-    // Unit 1 first so that unit 0 is the active one afterwards.
+    // The highest unit first so that unit 0 is the active one afterwards.
+    if (packedRows)
+        Texture::Unbind(2);
     Texture::Unbind(1);
     Texture::Unbind(0);
     Shader::Unbind();

@@ -5,9 +5,11 @@
 // Off-screen passes work at 640 x 480; the output to the window uses the
 // window's viewport as it was on entry. Where the driver has float targets
 // and all three shader files offer their PACKED_COLUMNS variant, the two
-// blurs go instead into a float target of the effect's own at 160 x 480,
-// four columns per texel (see blurx.shdr): the same levels for a quarter of
-// the fragments. Slot 0's attachments 1 and 2 are then left alone.
+// blurs go instead into float targets of the effect's own, four columns per
+// texel (see blurx.shdr): the horizontal blur at 160 x 480, the vertical one
+// two rows per fragment at 160 x 240 into two textures, even rows and odd.
+// The same levels for a fraction of the fragments and texel reads; slot 0's
+// attachments 1 and 2 are then left alone.
 //
 // Leaves the output bound, the model-view matrix at the identity, texture
 // units 0 and 1 with 2D texturing disabled and no program current. The
@@ -45,7 +47,7 @@ public:
     static void DrawFullscreenQuad(int width, int height);
     // The define of the shader files' packed variant, and whether it is in use.
     static constexpr const char* kPackedDefine = "PACKED_COLUMNS";
-    bool UsesPackedBlur() const { return packedTarget != nullptr; }
+    bool UsesPackedBlur() const { return packedRows != nullptr; }
 
 private:
     // Binds the output with its viewport: 640 x 480 for a target, `window`
@@ -60,10 +62,12 @@ private:
     Shader* bloomShader = nullptr;
     std::unique_ptr<ShaderParameters> blurParameters;
     std::unique_ptr<ShaderParameters> bloomParameters;
-    // The packed variants (owned by the ShaderManager) and their target;
-    // the target exists only when all three do.
+    // The packed variants (owned by the ShaderManager), their parameters
+    // and targets; the targets exist only when all three shaders do.
     Shader* packedShaders[3] = {};
-    std::unique_ptr<FramebufferObject> packedTarget;
+    std::unique_ptr<ShaderParameters> packedBloomParameters;
+    std::unique_ptr<FramebufferObject> packedColumns;  // the horizontal blur
+    std::unique_ptr<FramebufferObject> packedRows;     // the vertical: even rows, odd rows
     int targetSlot = -1;
     int targetAttachment = 0;
     bool shadersUsable = false;

@@ -96,6 +96,20 @@ bool FramebufferObject::Bind(int attachment) const
     return glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
 }
 
+bool FramebufferObject::BindFirst(int attachments) const
+{
+    if (attachments < 1 || attachments > count || !glDrawBuffers)
+        return false;
+    GLenum buffers[kMaxTextures];
+    for (int i = 0; i < attachments; ++i)
+        buffers[i] = GL_COLOR_ATTACHMENT0_EXT + i;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
+    glDrawBuffers(attachments, buffers);
+    glViewport(0, 0, width, height);
+    glDisable(GL_SCISSOR_TEST);
+    return glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+}
+
 void FramebufferObject::Unbind()
 {
     System::Instance().BindWindow();

@@ -29,6 +29,10 @@ public:
     // framebuffer on this driver. A false result means the attachment cannot
     // be drawn to (the driver refused the target or that draw buffer).
     bool Bind(int attachment) const;
+    // Binds this framebuffer with attachments 0..count-1 all drawn to at
+    // once, a shader writing gl_FragData[i] into attachment i; otherwise as
+    // Bind. False for a count outside 1..count of textures.
+    bool BindFirst(int attachments) const;
     static void Unbind();
     // Null outside 0..count-1.
     Texture* GetTexture(int i);
