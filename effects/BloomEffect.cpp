@@ -101,37 +101,30 @@ bool BloomEffect::BindOutput(const Viewport& window) const
 
 void BloomEffect::Blur(FramebufferObject* work)
 {
+    // One pass from `source` (unit 0) into whatever is bound.
+    auto pass = [this](Texture* source, Shader* shader, bool replacing, int width, int height, const char* name) {
+        source->Bind(0);
+        shader->Bind();
+        shader->SetParameters(*blurParameters);
+        if (replacing)
+            ScreenDraw::FullscreenQuadReplacing(width, height);
+        else
+            ScreenDraw::FullscreenQuadWithoutDepth(width, height);
+        Debug::EndOfPass(name);
+    };
     if (packedRows) {
         // Every texel is written whole, alpha included: no clear, no blending.
         packedColumns->Bind(0);
-        work->GetTexture(0)->Bind(0);
-        packedShaders[0]->Bind();
-        packedShaders[0]->SetParameters(*blurParameters);
-        ScreenDraw::FullscreenQuadReplacing(kWidth / 4, kHeight);
-        Debug::EndOfPass("blur x");
-
+        pass(work->GetTexture(0), packedShaders[0], true, kWidth / 4, kHeight, "blur x");
         packedRows->BindFirst(2);
-        packedColumns->GetTexture(0)->Bind(0);
-        packedShaders[1]->Bind();
-        packedShaders[1]->SetParameters(*blurParameters);
-        ScreenDraw::FullscreenQuadReplacing(kWidth / 4, kHeight / 2);
-        Debug::EndOfPass("blur y");
+        pass(packedColumns->GetTexture(0), packedShaders[1], true, kWidth / 4, kHeight / 2, "blur y");
         return;
     }
     // Slot 0's depth is the scene's alone: the blurs draw without it.
     work->Bind(1);
-    work->GetTexture(0)->Bind(0);
-    blurXShader->Bind();
-    blurXShader->SetParameters(*blurParameters);
-    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
-    Debug::EndOfPass("blur x");
-
+    pass(work->GetTexture(0), blurXShader, false, kWidth, kHeight, "blur x");
     work->Bind(2);
-    work->GetTexture(1)->Bind(0);
-    blurYShader->Bind();
-    blurYShader->SetParameters(*blurParameters);
-    ScreenDraw::FullscreenQuadWithoutDepth(kWidth, kHeight);
-    Debug::EndOfPass("blur y");
+    pass(work->GetTexture(1), blurYShader, false, kWidth, kHeight, "blur y");
 }
 
 bool BloomEffect::RenderToWindowInsteadOf(Camera* camera, SceneNode* scene, int slot, int attachment)

@@ -50,9 +50,8 @@ void ScreenDraw::ClearTo(float r, float g, float b, float a)
     glClearColor(previous[0], previous[1], previous[2], previous[3]);
 }
 
-void ScreenDraw::FullscreenQuad(int width, int height)
+void ScreenDraw::UprightQuad(int width, int height)
 {
-    Clear();
     glLoadIdentity();
     PushOrtho(0.0, width, height, 0.0);
     const float w = static_cast<float>(width), h = static_cast<float>(height);
@@ -60,16 +59,18 @@ void ScreenDraw::FullscreenQuad(int width, int height)
     PopOrtho();
 }
 
+void ScreenDraw::FullscreenQuad(int width, int height)
+{
+    Clear();
+    UprightQuad(width, height);
+}
+
 void ScreenDraw::FullscreenQuadWithoutDepth(int width, int height)
 {
     glClear(GL_COLOR_BUFFER_BIT);
     const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
-    glLoadIdentity();
-    PushOrtho(0.0, width, height, 0.0);
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    Quad({{0, 1, 0, 0}, {0, 0, 0, h}, {1, 0, w, h}, {1, 1, w, 0}});
-    PopOrtho();
+    UprightQuad(width, height);
     if (depthTest)
         glEnable(GL_DEPTH_TEST);
 }
@@ -80,11 +81,7 @@ void ScreenDraw::FullscreenQuadReplacing(int width, int height)
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
-    glLoadIdentity();
-    PushOrtho(0.0, width, height, 0.0);
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    Quad({{0, 1, 0, 0}, {0, 0, 0, h}, {1, 0, w, h}, {1, 1, w, 0}});
-    PopOrtho();
+    UprightQuad(width, height);
     glPopAttrib();
 }
 

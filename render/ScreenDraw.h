@@ -87,4 +87,9 @@ public:
     static void DeleteLists(unsigned int base, int count);
     // Translates by (x, y) and calls lists base + byte for each byte.
     static void CallLists(unsigned int base, float x, float y, const unsigned char* bytes, size_t count);
+
+private:
+    // The identity model-view, then one quad over width x height pixels with
+    // the texture upright; nothing else changed.
+    static void UprightQuad(int width, int height);
 };
