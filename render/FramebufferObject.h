@@ -29,9 +29,9 @@ public:
     // framebuffer on this driver. A false result means the attachment cannot
     // be drawn to (the driver refused the target or that draw buffer).
     bool Bind(int attachment) const;
-    // Binds this framebuffer with attachments 0..count-1 all drawn to at
-    // once, a shader writing gl_FragData[i] into attachment i; otherwise as
-    // Bind. False for a count outside 1..count of textures.
+    // Binds this framebuffer with its first `attachments` colour attachments
+    // all drawn to at once, a shader's gl_FragData[i] going to attachment i;
+    // otherwise as Bind. False for fewer than one or more than GetCount().
     bool BindFirst(int attachments) const;
     static void Unbind();
     // Null outside 0..count-1.

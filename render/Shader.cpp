@@ -90,13 +90,18 @@ Shader::Shader(const std::string& path)
 std::string Shader::WithDefine(const std::string& source, const std::string& define)
 {
     // A "#version" line must stay the first thing the compiler sees.
-    size_t at = 0;
-    if (source.compare(0, 8, "#version") == 0) {
-        const size_t end = source.find('\n');
-        at = end == std::string::npos ? source.size() : end + 1;
-    }
     std::string text = source;
-    text.insert(at, (at == source.size() && at > 0 && source.back() != '\n' ? "\n#define " : "#define ") + define + "\n");
+    size_t at = 0;
+    if (text.compare(0, 8, "#version") == 0) {
+        at = text.find('\n');
+        if (at == std::string::npos) {
+            text += '\n';
+            at = text.size();
+        } else {
+            ++at;
+        }
+    }
+    text.insert(at, "#define " + define + "\n");
     return text;
 }
 
