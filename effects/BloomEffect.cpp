@@ -54,7 +54,7 @@ void BloomEffect::SetUpPackedBlur()
     }
     const int options = FramebufferObject::kFloats | FramebufferObject::kNoDepth;
     auto columns = std::make_unique<FramebufferObject>(1, kWidth / 4, kHeight, options);
-    auto rows = std::make_unique<FramebufferObject>(2, kWidth / 4, kHeight / 2, options);
+    auto rows = std::make_unique<FramebufferObject>(2, kWidth / 4, kHeight / 2, options | FramebufferObject::kLayers);
     // Whether the driver draws into them, asked without leaving a trace.
     const Viewport viewport = ScreenDraw::GetViewport();
     const bool drawable = columns->Bind(0) && rows->BindFirst(2);
@@ -67,7 +67,6 @@ void BloomEffect::SetUpPackedBlur()
     packedBloomParameters = std::make_unique<ShaderParameters>();
     packedBloomParameters->SetInt("source_tex", 0);
     packedBloomParameters->SetInt("blur_tex", 1);
-    packedBloomParameters->SetInt("blur_odd_tex", 2);
 }
 
 void BloomEffect::DrawFullscreenQuad(int width, int height)
@@ -171,8 +170,7 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
     const bool offscreen = BindOutput(window);
     work->GetTexture(0)->Bind(0);
     if (packedRows) {
-        packedRows->GetTexture(0)->Bind(1);
-        packedRows->GetTexture(1)->Bind(2);
+        packedRows->BindLayers(1);
         packedShaders[2]->Bind();
         packedShaders[2]->SetParameters(*packedBloomParameters);
     } else {
@@ -188,7 +186,7 @@ void BloomEffect::Render(Camera* camera, SceneNode* scene)
 
     // The highest unit first so that unit 0 is the active one afterwards.
     if (packedRows)
-        Texture::Unbind(2);
+        FramebufferObject::UnbindLayers(1);
     Texture::Unbind(1);
     Texture::Unbind(0);
     Shader::Unbind();

@@ -67,7 +67,7 @@ private:
     Shader* packedShaders[3] = {};
     std::unique_ptr<ShaderParameters> packedBloomParameters;
     std::unique_ptr<FramebufferObject> packedColumns;  // the horizontal blur
-    std::unique_ptr<FramebufferObject> packedRows;     // the vertical: even rows, odd rows
+    std::unique_ptr<FramebufferObject> packedRows;     // the vertical: layers of even and odd rows
     int targetSlot = -1;
     int targetAttachment = 0;
     bool shadersUsable = false;

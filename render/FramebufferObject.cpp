@@ -11,24 +11,30 @@ FramebufferObject::FramebufferObject(int count_, int width_, int height_, int op
     width = width_;
     height = height_;
     count = count_ > kMaxTextures ? kMaxTextures : (count_ < 0 ? 0 : count_);
-    textures.resize(static_cast<size_t>(count));
+    layered = (options & kLayers) != 0 && count > 0;
+    textures.resize(static_cast<size_t>(layered ? 1 : count));
 
-    for (int i = 0; i < count; ++i) {
+    const GLenum target = layered ? GL_TEXTURE_3D : GL_TEXTURE_2D;
+    for (Texture& texture : textures) {
         GLuint name = 0;
         glGenTextures(1, &name);
-        glBindTexture(GL_TEXTURE_2D, name);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glBindTexture(target, name);
+        glTexParameterf(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameterf(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameterf(target, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
         // Not every driver filters float textures.
         const GLfloat filter = floats ? GL_NEAREST : GL_LINEAR;
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-        if (floats)
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F_ARB, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+        glTexParameterf(target, GL_TEXTURE_MAG_FILTER, filter);
+        glTexParameterf(target, GL_TEXTURE_MIN_FILTER, filter);
+        const GLint format = floats ? GL_RGBA32F_ARB : GL_RGBA8;
+        const GLenum type = floats ? GL_FLOAT : GL_UNSIGNED_BYTE;
+        if (layered)
+            glTexImage3D(GL_TEXTURE_3D, 0, format, width, height, count, 0, GL_RGBA, type, nullptr);
         else
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        textures[static_cast<size_t>(i)].Set(name, width, height);
+            glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, GL_RGBA, type, nullptr);
+        texture.Set(name, width, height);
     }
+    glBindTexture(target, 0);
 
     glGenFramebuffersEXT(1, &framebuffer);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, framebuffer);
@@ -38,9 +44,14 @@ FramebufferObject::FramebufferObject(int count_, int width_, int height_, int op
         glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT, width, height);
     }
 
-    for (int i = count - 1; i >= 0; --i)
-        glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT + i, GL_TEXTURE_2D,
-                                  textures[static_cast<size_t>(i)].GetId(), 0);
+    for (int i = count - 1; i >= 0; --i) {
+        if (layered)
+            glFramebufferTexture3DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT + i, GL_TEXTURE_3D,
+                                      textures[0].GetId(), 0, i);
+        else
+            glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT + i, GL_TEXTURE_2D,
+                                      textures[static_cast<size_t>(i)].GetId(), 0);
+    }
     if (depthBuffer)
         glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, depthBuffer);
 
@@ -133,7 +144,21 @@ std::vector<unsigned char> FramebufferObject::ReadPixels(int i) const
 
 Texture* FramebufferObject::GetTexture(int i)
 {
-    if (i < 0 || i >= count)
+    if (i < 0 || static_cast<size_t>(i) >= textures.size())
         return nullptr;
     return &textures[static_cast<size_t>(i)];
+}
+
+void FramebufferObject::BindLayers(int unit) const
+{
+    if (!layered)
+        return;
+    glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+    glBindTexture(GL_TEXTURE_3D, textures[0].GetId());
+}
+
+void FramebufferObject::UnbindLayers(int unit)
+{
+    glActiveTextureARB(GL_TEXTURE0_ARB + unit);
+    glBindTexture(GL_TEXTURE_3D, 0);
 }

@@ -17,6 +17,11 @@ public:
     enum Options {
         kFloats = 1,   // RGBA32F textures with nearest filtering
         kNoDepth = 2,  // no depth renderbuffer, for passes that never test depth
+        // The attachments are the layers of one 3D texture, GetTexture(0):
+        // a pass that writes them all at once (BindFirst) is read back with
+        // one fetch per texel instead of one per attachment. GetTexture(i)
+        // is null for i > 0.
+        kLayers = 4,
     };
     // Never fails outward: an incomplete framebuffer is reported on stdout.
     // Leaves framebuffer 0 bound. Needs a GL context.
@@ -36,6 +41,10 @@ public:
     static void Unbind();
     // Null outside 0..count-1.
     Texture* GetTexture(int i);
+    // The layered texture on `unit` for shaders (which read it as a
+    // sampler3D), or off it again.
+    void BindLayers(int unit) const;
+    static void UnbindLayers(int unit);
     // What colour attachment i holds, as RGBA bytes, bottom row first; empty
     // outside 0..count-1. The framebuffer bound before stays bound.
     std::vector<unsigned char> ReadPixels(int i) const;
@@ -52,4 +61,5 @@ private:
     unsigned int depthBuffer = 0;
     int width = 0;
     int height = 0;
+    bool layered = false;
 };
