@@ -1,8 +1,7 @@
-// The shaders the game ships: each compiles and links on the driver at hand
-// with the uniforms the game sets, and the ground's glow sits under the ship.
-// What the bloom and distortion passes do to a picture, the blurs' ways of
-// reading texels included, is checked through the effects themselves
-// (FullFrameGLTest).
+// The shaders the game ships: each compiles and links on the driver at hand,
+// and the ground's glow sits under the ship. What the bloom and distortion
+// passes do to a picture, the blurs' ways of reading texels included, is
+// checked through the effects themselves (FullFrameGLTest).
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -32,28 +31,20 @@ struct LoadedShader {
 
 }  // namespace
 
-TEST(ShippedShaders, EveryShaderLinksWithTheUniformsTheGameSets)
+// Each compiles and links without an error line. That the uniforms the game
+// sets reach them shows in what they draw, here and in the full-frame test,
+// but for the shield's fade, which no test draws.
+TEST(ShippedShaders, EveryShaderCompilesAndLinks)
 {
     ResetGLState();
-    // The uniforms each effect sets and the shader actually reads (a declared
-    // but unused uniform has no location, so these must be in use).
-    const std::pair<const char*, std::vector<const char*>> cases[] = {
-        {"player.shdr", {}},
-        {"enemy.shdr", {}},
-        {"shield.shdr", {"alpha"}},
-        {"ground.shdr", {"plrPosX", "plrPosY", "camY"}},
-        {"blurx.shdr", {"width", "height"}},
-        {"blury.shdr", {"width", "height"}},
-        {"bloom.shdr", {"source_tex", "blur_tex"}},
-        {"distort.shdr", {"source_tex", "distort_tex"}},
-    };
-    for (const auto& [file, uniforms] : cases) {
+    for (const char* file : {"player.shdr", "enemy.shdr", "shield.shdr", "ground.shdr", "blurx.shdr", "blury.shdr",
+                             "bloom.shdr", "distort.shdr"}) {
         LoadedShader loaded(kShaderDir + file);
         GLint linked = 0;
         glGetObjectParameterivARB(loaded.shader->GetProgram(), GL_OBJECT_LINK_STATUS_ARB, &linked);
         EXPECT_TRUE(linked && loaded.output.find("rror") == std::string::npos) << file << ": " << loaded.output;
-        for (const char* uniform : uniforms)
-            EXPECT_NE(glGetUniformLocationARB(loaded.shader->GetProgram(), uniform), -1) << file << " " << uniform;
+        if (std::string(file) == "shield.shdr")
+            EXPECT_NE(glGetUniformLocationARB(loaded.shader->GetProgram(), "alpha"), -1);
     }
 }
 
