@@ -180,27 +180,23 @@ protected:
         return ReadWindow();
     }
     // A frame over a moved model-view matrix, which the effects reset, then
-    // the GL state they promise to leave, with `framebuffer` bound.
+    // the GL state they promise to leave, with `framebuffer` bound: blending,
+    // depth test and clear colour as at start-up, the model-view matrix at
+    // the identity, units 0 and 1 untextured, no program current.
     void ExpectStateAfter(RenderingEffect& effect, GLuint framebuffer = 0)
     {
         glLoadIdentity();
         glTranslatef(5, 6, 7);
         camera.RenderFrame(world.get(), &effect);
-        ExpectPromisedState(framebuffer);
-        FramebufferObject::Unbind();
-    }
-    // Blending, depth test and clear colour as at start-up, the model-view
-    // matrix at the identity, units 0 and 1 untextured, no program current.
-    static void ExpectPromisedState(GLuint framebuffer)
-    {
-        GLint bound = -1, mode = 0, src = 0, dst = 0;
-        glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
-        glGetIntegerv(GL_BLEND_SRC, &src);
-        glGetIntegerv(GL_BLEND_DST, &dst);
-        glGetIntegerv(GL_MATRIX_MODE, &mode);
-        EXPECT_EQ(GLuint(bound), framebuffer);
+        auto integer = [](GLenum name) {
+            GLint value = -1;
+            glGetIntegerv(name, &value);
+            return value;
+        };
+        EXPECT_EQ(GLuint(integer(GL_FRAMEBUFFER_BINDING_EXT)), framebuffer);
         EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
-        EXPECT_TRUE(src == GL_SRC_ALPHA && dst == GL_ONE_MINUS_SRC_ALPHA && mode == GL_MODELVIEW);
+        EXPECT_TRUE(integer(GL_BLEND_SRC) == GL_SRC_ALPHA && integer(GL_BLEND_DST) == GL_ONE_MINUS_SRC_ALPHA &&
+                    integer(GL_MATRIX_MODE) == GL_MODELVIEW);
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_BLEND));
         for (int unit : {1, 0}) {
             glActiveTextureARB(GL_TEXTURE0_ARB + unit);
@@ -213,6 +209,7 @@ protected:
         for (int i = 0; i < 16; ++i)
             EXPECT_FLOAT_EQ(modelview[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        FramebufferObject::Unbind();
     }
 
     Camera camera{Vec3(0, 1000, 0), Vec3(0, 0, 0), Vec3(0, 0, 1)};
