@@ -55,17 +55,11 @@ std::vector<unsigned char> Draw(const std::vector<Sprite>& sprites, size_t runs 
         EXPECT_EQ(batch.GetRuns(), runs);
         glColor4f(0.0f, 0.0f, 0.0f, 0.25f);
         batch.Flush();
-        // Unit 0 untextured, the arrays off, the colour opaque white.
         EXPECT_EQ(batch.GetQueued() + batch.GetRuns(), 0u);  // empty for the next frame
-        GLfloat colour[4];
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_COLOR_ARRAY));
-        EXPECT_TRUE(colour[0] == 1.0f && colour[3] == 1.0f);
+        ExpectDrawStateRestored();
     }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    std::vector<unsigned char> pixels(640 * 480 * 4);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
+    return ReadWindow();
 }
 
 // Channels that differ by more than one level.

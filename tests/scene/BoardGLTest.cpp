@@ -53,10 +53,7 @@ TEST(BoardGL, TerrainBackdropAndForegroundStripShowWhereTheCameraLooks)
         glLoadIdentity();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         camera.Render(scene);
-        glActiveTextureARB(GL_TEXTURE0_ARB);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_BLEND));
+        ExpectDrawStateRestored();
     };
     auto expect = [](int x, int y, const Rgba& colour, const char* where) {
         EXPECT_TRUE(Near(ReadPixel(x, y), colour, 8)) << where;
@@ -132,13 +129,9 @@ TEST(BoardGL, TerrainBackdropAndForegroundStripShowWhereTheCameraLooks)
             }
         Texture clouds(dir.Write("clouds.png", WritePng(options, pixels)), true);
         Board strip(nullptr, &clouds, nullptr);
-        GLint viewport[4];
-        glGetIntegerv(GL_VIEWPORT, viewport);
         auto picture = [&] {
             render(-600.0f, 5555.0f, &strip);  // the s = 1 edge and t = 4 in view
-            std::vector<uint8_t> read(static_cast<size_t>(viewport[2]) * viewport[3] * 4);
-            glReadPixels(0, 0, viewport[2], viewport[3], GL_RGBA, GL_UNSIGNED_BYTE, read.data());
-            return read;
+            return ReadWindow();
         };
         const std::vector<uint8_t> pieces = picture();
         EXPECT_GT(strip.GetForegroundPieces(), 4);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 using Rgba = std::array<uint8_t, 4>;
 
@@ -17,5 +18,9 @@ bool Near(const Rgba& a, const Rgba& b, int tolerance = 2);
 unsigned MakeSolidTexture(const Rgba& colour);
 // Texel (x, y) of a width-wide texture, row 0 at t = 0.
 Rgba TexturePixel(unsigned texture, int width, int height, int x, int y);
-// Identity projection and model-view: vertices are drawn in clip coordinates.
-void UseClipCoordinates();
+// The whole 640 x 480 window, RGBA rows from the bottom.
+std::vector<uint8_t> ReadWindow();
+// What every drawing pass leaves: unit 0 selected on both sides, no unit
+// textured or with coordinates, no arrays, buffers or program bound, the depth
+// test and blending on, one model-view matrix and an opaque white colour.
+void ExpectDrawStateRestored();
