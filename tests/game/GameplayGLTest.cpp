@@ -52,15 +52,13 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
     player.SetPosition(view);
     GlobalInfo::Instance().SetViewPosition(view);
     lookDown();
-    const struct {
-        float x, y;
-        bool drawn;
-    } cases[] = {{-200, 1450, true}, {-100, 1550, false}, {100, 550, true}, {200, 450, false}};
-    for (const auto& c : cases)
-        actors.SpawnEnemy("grunt", Vec2(c.x, c.y), 0, 0, 0);
+    const std::tuple<float, float, bool> cases[] = {
+        {-200, 1450, true}, {-100, 1550, false}, {100, 550, true}, {200, 450, false}};
+    for (const auto& [x, y, drawn] : cases)
+        actors.SpawnEnemy("grunt", Vec2(x, y), 0, 0, 0);
     actors.Draw();
-    for (const auto& c : cases)
-        EXPECT_EQ(c.drawn, RedAt(c.x, c.y - view.y)) << c.y;
+    for (const auto& [x, y, drawn] : cases)
+        EXPECT_EQ(drawn, RedAt(x, y - view.y)) << y;
     EXPECT_TRUE(RedAt(0, 0));  // the ship
     ExpectDrawStateRestored();
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "render/GL.h"
@@ -82,18 +83,14 @@ TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreRep
     }
     ExpectDrawStateRestored();
     EXPECT_TRUE(ReadWindow() == separate);
-    const struct {
-        const char* what;
-        int x, y;
-        Rgba colour;
-    } probes[] = {
+    const std::tuple<const char*, int, int, Rgba> probes[] = {
         {"the last b: green (unit 0) modulated by red (unit 2)", 480, 276, {0, 0, 0, 255}},
         {"plain: no texture without coordinates", 192, 144, {255, 255, 255, 255}},
         {"tinted: its shader and parameters", 512, 72, {255, 128, 0, 255}},
         {"nothing", 5, 470, {128, 128, 128, 255}},
     };
-    for (const auto& p : probes)
-        EXPECT_TRUE(Near(ReadPixel(p.x, p.y), p.colour, 4)) << p.what;
+    for (const auto& [what, x, y, colour] : probes)
+        EXPECT_TRUE(Near(ReadPixel(x, y), colour, 4)) << what;
 
     // New arrays after a draw reach the GL: the triangle moves.
     CaptureStdout([&] { a.LoadObjText("v 0.5 0.5 0\nv 0.9 0.5 0\nv 0.5 0.9 0\nvt 0 0\nvt 1 0\nvt 0 1\n"

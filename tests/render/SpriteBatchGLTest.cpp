@@ -2,6 +2,7 @@
 // matrix stack, as the bullets and explosions were drawn: the same corners
 // for any turn, and blending in the order the quads were added even when a
 // texture comes back after another.
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -62,15 +63,6 @@ std::vector<unsigned char> Draw(const std::vector<Sprite>& sprites, size_t runs 
     return ReadWindow();
 }
 
-// Channels that differ by more than one level.
-int Differences(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    int count = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        count += std::abs(a[i] - b[i]) > 1;
-    return count;
-}
-
 TEST(SpriteBatchGL, TurnedAndOverlappingQuadsLookAsWhenDrawnOneByOne)
 {
     ResetGLState();
@@ -79,22 +71,18 @@ TEST(SpriteBatchGL, TurnedAndOverlappingQuadsLookAsWhenDrawnOneByOne)
     const unsigned char texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 0, 255};
     glBindTexture(GL_TEXTURE_2D, quartered.GetId());
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    const struct {
-        const char* what;
-        std::vector<Sprite> sprites;
-        size_t runs;
-    } cases[] = {
+    const std::tuple<const char*, std::vector<Sprite>, size_t> cases[] = {
         {"turns", {{&quartered, -200, 0, 60, 0, 1}, {&quartered, 0, 100, 60, 30, 1}, {&quartered, 200, 0, 60, 200, 1}}, 1},
         // Red, then quartered, then red again over both: a batch that joined the
         // two red quads would blend the quartered one last.
         {"order", {{&red, 0, 0, 80, 0, 0.5f}, {&quartered, 40, 0, 80, 90, 0.5f}, {&red, 80, 0, 80, 0, 0.5f}}, 3},
     };
     const std::vector<unsigned char> blank = Draw({});
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::vector<unsigned char> expected = Draw(c.sprites);
+    for (const auto& [what, sprites, runs] : cases) {
+        SCOPED_TRACE(what);
+        const std::vector<unsigned char> expected = Draw(sprites);
         EXPECT_GT(Differences(expected, blank), 10000);
-        EXPECT_EQ(Differences(expected, Draw(c.sprites, c.runs)), 0);
+        EXPECT_EQ(Differences(expected, Draw(sprites, runs)), 0);
     }
     quartered.Release();
     red.Release();

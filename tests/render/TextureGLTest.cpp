@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "render/FramebufferObject.h"
@@ -18,33 +19,33 @@ namespace {
 
 TEST(TextureGL, ImagesUploadUprightInEveryLayout)
 {
-    const struct {
-        int colorType, channels, depth;
-        uint32_t width;
-    } cases[] = {{2, 3, 8, 5}, {6, 4, 8, 3}, {0, 1, 8, 5}, {4, 2, 8, 3}, {2, 3, 16, 5}, {4, 2, 16, 3}};
+    // Colour type, channels, depth, width; odd widths of RGB rows are not a
+    // multiple of four bytes.
+    const std::tuple<int, int, int, uint32_t> cases[] = {{2, 3, 8, 5}, {6, 4, 8, 3}, {0, 1, 8, 5},
+                                                         {4, 2, 8, 3}, {2, 3, 16, 5}, {4, 2, 16, 3}};
     TempDir dir;
-    for (const auto& c : cases) {  // odd widths of RGB rows are not a multiple of four bytes
-        SCOPED_TRACE(testing::Message() << "colour type " << c.colorType << " depth " << c.depth);
+    for (const auto& [colorType, channels, depth, width] : cases) {
+        SCOPED_TRACE(testing::Message() << "colour type " << colorType << " depth " << depth);
         // Pixel (x, y), y from the top, encodes its own coordinates; 16-bit
         // samples get a low byte that the upload drops.
         std::vector<uint8_t> image;
         for (uint32_t y = 0; y < 4; ++y)
-            for (uint32_t x = 0; x < c.width; ++x)
-                for (int k = 0; k < c.channels; ++k) {
+            for (uint32_t x = 0; x < width; ++x)
+                for (int k = 0; k < channels; ++k) {
                     image.push_back(k == 0 ? uint8_t(x * 20) : k == 1 ? uint8_t(y * 40) : uint8_t(200 + k));
-                    if (c.depth == 16)
+                    if (depth == 16)
                         image.push_back(0x5A);
                 }
-        PngWriteOptions o{.width = c.width, .height = 4, .colorType = c.colorType, .depth = c.depth};
+        PngWriteOptions o{.width = width, .height = 4, .colorType = colorType, .depth = depth};
         Texture texture(dir.Write("t.png", WritePng(o, image)));
-        ASSERT_TRUE(texture.GetWidth() == int(c.width) && texture.GetHeight() == 4);
+        ASSERT_TRUE(texture.GetWidth() == int(width) && texture.GetHeight() == 4);
         for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < int(c.width); ++x) {
+            for (int x = 0; x < int(width); ++x) {
                 uint8_t r = uint8_t(x * 20), g = uint8_t(y * 40);
                 // Read back as RGBA, luminance lands in red only.
                 const Rgba expected[] = {{r, 0, 0, 255}, {r, 0, 0, g}, {r, g, 202, 255}, {r, g, 202, 203}};
                 // GL row 0 is t = 0, the image's bottom row.
-                ASSERT_EQ(TexturePixel(texture.GetId(), c.width, 4, x, 3 - y), expected[c.channels - 1]) << x << "," << y;
+                ASSERT_EQ(TexturePixel(texture.GetId(), width, 4, x, 3 - y), expected[channels - 1]) << x << "," << y;
             }
         texture.Release();
     }

@@ -44,6 +44,14 @@ bool Near(const Rgba& a, const Rgba& b, int tolerance)
     return true;
 }
 
+int Differences(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int tolerance)
+{
+    int count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        count += std::abs(a[i] - b[i]) > tolerance;
+    return count;
+}
+
 unsigned MakeSolidTexture(const Rgba& colour)
 {
     GLuint id = 0;

@@ -14,6 +14,8 @@ Rgba ReadPixel(int x, int y);
 void ResetGLState();
 // True when each channel differs by at most `tolerance`.
 bool Near(const Rgba& a, const Rgba& b, int tolerance = 2);
+// How many channels of two pictures differ by more than `tolerance`.
+int Differences(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int tolerance = 1);
 // A 1 x 1 texture of one colour with nearest filtering; returns its GL name.
 unsigned MakeSolidTexture(const Rgba& colour);
 // Texel (x, y) of a width-wide texture, row 0 at t = 0.
