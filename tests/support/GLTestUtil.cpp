@@ -1,7 +1,9 @@
 #include "tests/support/GLTestUtil.h"
 
 #include <cstdlib>
-#include <vector>
+#include <utility>
+
+#include <gtest/gtest.h>
 
 #include "core/System.h"
 #include "render/FramebufferObject.h"
@@ -42,6 +44,14 @@ bool Near(const Rgba& a, const Rgba& b, int tolerance)
     return true;
 }
 
+int Differences(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int tolerance)
+{
+    int count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        count += std::abs(a[i] - b[i]) > tolerance;
+    return count;
+}
+
 unsigned MakeSolidTexture(const Rgba& colour)
 {
     GLuint id = 0;
@@ -64,10 +74,37 @@ Rgba TexturePixel(unsigned texture, int width, int height, int x, int y)
     return {p[0], p[1], p[2], p[3]};
 }
 
-void UseClipCoordinates()
+std::vector<uint8_t> ReadWindow()
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    std::vector<uint8_t> pixels(640 * 480 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+void ExpectDrawStateRestored()
+{
+    const std::pair<GLenum, GLint> values[] = {
+        {GL_CLIENT_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_ACTIVE_TEXTURE, GL_TEXTURE0}, {GL_ARRAY_BUFFER_BINDING, 0},
+        {GL_ELEMENT_ARRAY_BUFFER_BINDING, 0},    {GL_MODELVIEW_STACK_DEPTH, 1},
+    };
+    for (auto [name, expected] : values) {
+        GLint value = -1;
+        glGetIntegerv(name, &value);
+        EXPECT_EQ(value, expected) << name;
+    }
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_COLOR_ARRAY})
+        EXPECT_FALSE(glIsEnabled(array)) << array;
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_BLEND));
+    for (int unit = 0; unit < 4; ++unit) {
+        glActiveTextureARB(GL_TEXTURE0 + unit);
+        glClientActiveTextureARB(GL_TEXTURE0 + unit);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D) || glIsEnabled(GL_TEXTURE_COORD_ARRAY)) << "unit " << unit;
+    }
+    glActiveTextureARB(GL_TEXTURE0);
+    glClientActiveTextureARB(GL_TEXTURE0);
+    EXPECT_EQ(glGetHandleARB(GL_PROGRAM_OBJECT_ARB), 0u);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_TRUE(colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f);
 }
