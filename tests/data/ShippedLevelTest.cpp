@@ -63,24 +63,23 @@ std::string TraceLine(const Simulation& simulation, float played)
 
 // The whole level played by the autopilot with strong guns, and flown into
 // by a ship with weak ones and no hands on the keys: both runs, second by
-// second and their reports, as recorded in ShippedLevel.trace (while the
-// narrower tests of movement, weapons, hits, damage and score all passed).
+// second and their reports (how and when each ended, and every load problem
+// or script error), as recorded in ShippedLevel.trace (while the narrower
+// tests of movement, weapons, hits, damage and score all passed).
 // VANTREL_RECORD=1 writes the file anew.
 TEST(ShippedLevel, PlaysAsRecordedToLevelClearOrShipDestroyedWithoutAProblem)
 {
     InSourceDirectory here;
-    struct Case { int weaponLevel; bool steer; const char* message; };
     std::string trace;
-    for (const Case& c : {Case{10, true, "Level clear"}, Case{1, false, "Ship destroyed"}}) {
+    for (auto [weaponLevel, steer] : {std::pair{10, true}, {1, false}}) {
         Problems::Reset();
         ScriptManager scripts;  // "data/scripts/main.lua"
         ScriptManager::SetInstanceForTesting(&scripts);
         srand(1);
         Simulation simulation;
         LevelCheck::Options options;
-        options.weaponLevel = c.weaponLevel, options.steer = c.steer;
+        options.weaponLevel = weaponLevel, options.steer = steer;
         LevelCheck check(options);
-        ::testing::internal::CaptureStderr();
         CaptureStdout([&] { Loading::StartWithoutWindow(simulation, false); });
         float played = 0;
         simulation.SetGuiUpdate([&](float dt) {
@@ -89,16 +88,7 @@ TEST(ShippedLevel, PlaysAsRecordedToLevelClearOrShipDestroyedWithoutAProblem)
                 trace += TraceLine(simulation, played);
         });
         check.Play(simulation);
-        const std::string errors = ::testing::internal::GetCapturedStderr();
-        const std::string report = CaptureStdout([&] { check.PrintReport(); });
-        trace += report;
-        const LevelCheck::Outcome& outcome = check.GetOutcome();
-
-        EXPECT_TRUE(check.Passed()) << report << errors;
-        EXPECT_TRUE(outcome.ended && outcome.message == c.message) << report;
-        // The picture holds two seconds after the end, and before the terrain runs out.
-        EXPECT_NEAR(outcome.time + RunState::kEndingTime, check.GetPlayedTime(), 2 * LevelCheck::kStep) << report;
-        EXPECT_LT(check.GetPlayedTime(), 210000) << report;
+        trace += CaptureStdout([&] { check.PrintReport(); });
         simulation.TearDown();
         ScriptManager::SetInstanceForTesting(nullptr);
     }

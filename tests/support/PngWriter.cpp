@@ -8,8 +8,7 @@ namespace {
 
 int ChannelsOf(int colorType)
 {
-    return colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-         : colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
+    return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;  // RGB, grey+alpha, RGBA
 }
 
 int FilterFlag(int filter)
@@ -78,8 +77,7 @@ std::vector<uint8_t> WritePng(const PngWriteOptions& options, const std::vector<
     }
     png_set_write_fn(state.png, &state.file, AppendBytes, NoFlush);
     png_set_IHDR(state.png, state.info, options.width, options.height, options.depth, options.colorType,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (options.colorType == PNG_COLOR_TYPE_PALETTE)
         png_set_PLTE(state.png, state.info, state.palette.data(), 1 << (options.depth < 8 ? options.depth : 8));
     png_set_filter(state.png, PNG_FILTER_TYPE_BASE, FilterFlag(options.filter));
