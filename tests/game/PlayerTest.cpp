@@ -17,11 +17,6 @@ protected:
         Start("");
         player = std::make_unique<Player>();
     }
-    void TearDown() override
-    {
-        player.reset();
-        GameplayTest::TearDown();
-    }
     std::unique_ptr<Player> player;
 };
 
