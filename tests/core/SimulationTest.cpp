@@ -42,17 +42,15 @@ function EnemyOnDeath() return true end
 class SimulationTest : public GameplayTest {
 protected:
     // A level on disk: two enemy types, one placed enemy, two bullet types, a flat heightmap.
-    std::string WriteLevel(const std::string& types)
+    std::string WriteLevel()
     {
         dir.Write("height.tga", MakeTga(8, 8, [](int, int) { return 0; }));
-        dir.Write("types.txt", types);
+        dir.Write("types.txt", "drone\nd.obj\nd.png\nd.lua\n50\n9\ntank\nt.obj\nt.png\nt.lua\n90\n40\n");
         dir.Write("enemies.txt", "drone\n0 1200\n1 0 0\n");
         dir.Write("bullets.txt", "shot.png\n6 5\nplasma.png\n8 6\n");
         return dir.Write("level.txt", "1000 20000\n" + dir.Path() + "types.txt\n" + dir.Path() + "enemies.txt\n" +
                                           dir.Path() + "bullets.txt\n" + dir.Path() + "height.tga\n");
     }
-    const std::string kTypes = "drone\nd.obj\nd.png\nd.lua\n50\n9\ntank\nt.obj\nt.png\nt.lua\n90\n40\n";
-
 };
 
 // A hitch is one bounded step, a paused run holds still and fast-forward
@@ -65,7 +63,7 @@ TEST_F(SimulationTest, AWorldPlaysBoundedFramesAndLeavesNothingBehind)
     Start(kPlayScript);
     ::testing::internal::CaptureStderr();
     Simulation simulation;
-    CaptureStdout([&] { simulation.Build(WriteLevel(kTypes)); });
+    CaptureStdout([&] { simulation.Build(WriteLevel()); });
     RunState& run = simulation.GetRun();
     // What a frame may change: the ship, the view, the scripts' clock, the enemies.
     auto state = [&] {
@@ -115,11 +113,10 @@ TEST_F(SimulationTest, TheCheckFailsOnABrokenMainScriptAndNamesItsLine)
 {
     // The fixture's log helper and the stub take the script's first eight lines.
     Start("function Broken(\n  return\nend\n");
-    const std::string level = WriteLevel(kTypes);
     ::testing::internal::CaptureStderr();
     {
         Simulation simulation;
-        CaptureStdout([&] { simulation.Build(level); });
+        CaptureStdout([&] { simulation.Build(WriteLevel()); });
         LevelCheck::Options options;
         options.seconds = 3;
         LevelCheck(options).Play(simulation);

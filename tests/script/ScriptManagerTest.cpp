@@ -85,7 +85,7 @@ TEST_F(ScriptManagerTest, EntryPointsReadMissingResultsAsZero)
     }
     scripts->Update(16);
     EXPECT_EQ("death 8 5 6 1 2 3 400 | death 8 5 6 1 2 3 400 | death 8 5 6 1 2 3 400 | update 0 0 16", TakeLog());
-    EXPECT_EQ(1, Top());
+    EXPECT_EQ(1, lua_gettop(L()));
 }
 
 // The entry points' failures in general (values kept, stack restored, the
