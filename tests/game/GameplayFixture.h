@@ -85,12 +85,11 @@ protected:
     }
 
     lua_State* L() const { return scripts->GetState(); }
-    int Top() const { return lua_gettop(L()); }
 
     // Runs a Lua chunk and returns its first result through tostring; fails the test on an error.
     std::string Lua(const std::string& code)
     {
-        const int top = Top();
+        const int top = lua_gettop(L());
         std::string result = "<error>";
         lua_getglobal(L(), "tostring");
         if (luaL_loadstring(L(), code.c_str()) == 0 && lua_pcall(L(), 0, 1, 0) == 0 && lua_pcall(L(), 1, 1, 0) == 0)

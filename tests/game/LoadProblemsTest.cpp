@@ -139,9 +139,8 @@ TEST(LoadProblems, EachMistakeNamesFileLineAndWhatIsWrongAndTheGameGoesOn)
         EXPECT_EQ(Problems::Count(), c.problems) << c.to << "\n" << out;
         EXPECT_EQ(enemies, c.enemies) << c.to << "\n" << out;
         // A type's problems come before its "Loaded" line.
-        if (c.file == std::string("data/levels/types.txt") && c.problems > 0) {
+        if (c.file == std::string("data/levels/types.txt") && c.problems > 0)
             EXPECT_LT(out.find(c.line), out.find("    Loaded Grunt\n")) << out;
-        }
     }
     GlobalInfo::Instance().Reset();
     Assets::SetSource({});

