@@ -8,7 +8,8 @@ namespace {
 
 int ChannelsOf(int colorType)
 {
-    return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;  // RGB, grey+alpha, RGBA
+    return colorType == PNG_COLOR_TYPE_RGB ? 3 : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+         : colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
 }
 
 int FilterFlag(int filter)
