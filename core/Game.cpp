@@ -9,6 +9,7 @@
 #include "core/GlobalInfo.h"
 #include "core/Keyboard.h"
 #include "core/Loading.h"
+#include "core/Problems.h"
 #include "core/System.h"
 #include "effects/BloomEffect.h"
 #include "effects/DistortEffect.h"
@@ -124,6 +125,9 @@ void Game::Restart(bool reload)
     GlobalInfo::Instance().Reset();
     GlobalInfo::Instance().SetSounds(sounds.get());
     if (reload) {
+        // A modder presses F5 to see what the edited files do: problems they
+        // still have are reported again, on the console and on screen, as new.
+        Problems::Reset();
         System& system = System::Instance();
         system.GetShaderManager()->Clear();
         system.GetTextureManager()->Clear();

@@ -391,6 +391,7 @@ void ScriptManager::Reopen()
     luaState = nullptr;
     callerRef = 0;
     errorCount = 0;
+    stalledCalls.clear();
     limits->memoryUsed = 0;
     limits->depth = 0;
     Open();
@@ -495,11 +496,11 @@ bool ScriptManager::Begin(int argumentCount)
     return true;
 }
 
-bool ScriptManager::Call(const char* name, int argumentCount, int resultCount, int top)
+bool ScriptManager::Call(const char* name, int argumentCount, int resultCount, int top, std::optional<int> handle)
 {
     lua_State* L = luaState;
     // Once the game is closing, no script runs again.
-    if (limits->interrupted) {
+    if (limits->interrupted || (handle && stalledCalls.count({name, *handle}))) {
         lua_settop(L, top);
         return false;
     }
@@ -510,6 +511,10 @@ bool ScriptManager::Call(const char* name, int argumentCount, int resultCount, i
     const char* message = lua_tostring(L, -1);
     std::string text = message ? message : std::string("(error object is a ") + luaL_typename(L, -1) + " value)";
     lua_settop(L, top);
+    if (handle && limits->depth == 0 && limits->instructionsLeft <= 0 && !limits->interrupted) {
+        stalledCalls.insert({name, *handle});
+        text += "; not called again this run";
+    }
     Report(name, text);
     return false;
 }
@@ -552,7 +557,7 @@ void ScriptManager::WeaponDoUpdate(Weapon* weapon, float dt)
     lua_pushnumber(L, weapon->GetState1());
     lua_pushnumber(L, weapon->GetState2());
     lua_pushnumber(L, weapon->GetState3());
-    if (!Call("WeaponDoUpdate", 6, 3, top))
+    if (!Call("WeaponDoUpdate", 6, 3, top, weapon->GetScriptHandle()))
         return;
     weapon->SetState1(ToFloat(L, -3));
     weapon->SetState2(ToFloat(L, -2));
@@ -577,7 +582,7 @@ Vec2 ScriptManager::EnemyDoUpdate(int handle, const Vec2& position, float dt, fl
     lua_pushnumber(L, state2);
     lua_pushnumber(L, state3);
     lua_pushnumber(L, timer);
-    if (!Call("EnemyDoUpdate", 8, 5, top))
+    if (!Call("EnemyDoUpdate", 8, 5, top, handle))
         return position;
     state1 = ToFloat(L, -3);
     state2 = ToFloat(L, -2);
@@ -606,7 +611,7 @@ float ScriptManager::EnemyOnHit(int handle, const Vec2& position, float health, 
     lua_pushnumber(L, state2);
     lua_pushnumber(L, state3);
     lua_pushnumber(L, timer);
-    if (!Call("EnemyOnHit", 9, 4, top))
+    if (!Call("EnemyOnHit", 9, 4, top, handle))
         return health;
     const float newHealth = ToFloat(L, -4);
     state1 = ToFloat(L, -3);
@@ -632,7 +637,7 @@ bool ScriptManager::EnemyOnDeath(int handle, const Vec2& position, float state1,
     lua_pushnumber(L, state2);
     lua_pushnumber(L, state3);
     lua_pushnumber(L, timer);
-    if (!Call("EnemyOnDeath", 7, 1, top))
+    if (!Call("EnemyOnDeath", 7, 1, top, handle))
         return false;
     const bool wreck = lua_toboolean(L, -1) != 0;
     lua_settop(L, top);
@@ -654,5 +659,5 @@ void ScriptManager::Update(float dt)
     lua_pushnumber(L, playerPosition.x);
     lua_pushnumber(L, playerPosition.y);
     lua_pushnumber(L, dt);
-    Call("Update", 3, 0, top);
+    Call("Update", 3, 0, top, 0);
 }

@@ -29,7 +29,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "core/Vec2.h"
 
@@ -100,8 +103,11 @@ private:
     bool Begin(int argumentCount);
     // Protected call of the entry point `name` with the arguments pushed after
     // Begin. On success `resultCount` results are on the stack above `top`;
-    // on failure the stack is back at `top` and the message reported.
-    bool Call(const char* name, int argumentCount, int resultCount, int top);
+    // on failure the stack is back at `top` and the message reported. A
+    // per-frame call, given its object's script `handle` (0 for Update), that
+    // once runs out of time is not made again this run: an endless loop would
+    // otherwise cost its quarter of a second on every object, every frame.
+    bool Call(const char* name, int argumentCount, int resultCount, int top, std::optional<int> handle = {});
     int LoadScript(const char* name, const std::string& path);
     // A new interpreter with the sandbox, the game's table and the main script.
     void Open();
@@ -114,4 +120,5 @@ private:
     lua_State* luaState = nullptr;
     int callerRef = 0;
     int errorCount = 0;
+    std::set<std::pair<std::string, int>> stalledCalls;  // entry point, script handle
 };
