@@ -21,6 +21,7 @@
 #include "core/Gamepad.h"
 #include "core/GlobalInfo.h"
 #include "core/Keyboard.h"
+#include "core/Problems.h"
 #include "game/Actors.h"
 #include "game/Player.h"
 #include "scene/World.h"
@@ -123,12 +124,17 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
         }
         if (f5)
             Keyboard::Press(GLFW_KEY_F5);
+        ::testing::internal::CaptureStderr();
+        Problems::Script("Script error in Update: before the restart");
+        ::testing::internal::GetCapturedStderr();
         const std::string output = CaptureStdout([&] { f5 ? Frame(game) : start(); });
 
         // The console lines of start-up again; F5 reloads the shaders and textures first.
         EXPECT_TRUE(output.size() >= world.size() && output.substr(output.size() - world.size()) == world)
             << round << output;
         EXPECT_EQ(f5 ? 0u : std::string::npos, output.find("\nLoading shaders...\n")) << output;
+        // F5 starts the problem log afresh, so what the edited files still get wrong is new again.
+        EXPECT_EQ(Problems::Count() == 0, f5) << round;
         // A fresh Lua state, a fresh run, and the blackboard pointing at the new world only.
         Lua("assert(leftover == nil and Vantrel.GetScore() == 0)");
         Lua("assert(not pcall(os.execute, 'true'))");  // sandboxed like the first
@@ -152,6 +158,7 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
     EXPECT_TRUE(Playing(game)) << "the new run is heard";
 
     game.Teardown();
+    Problems::Reset();
     Keyboard::SetSource({});
     Gamepad::SetSource({});
     unsetenv("ALSOFT_CONF");

@@ -133,11 +133,31 @@ TEST(ScriptSandbox, WatchdogStopsEndlessLoopsInEveryCallAndTheStackStaysBalanced
     EXPECT_EQ(scripts.GetErrorCount(), 8);
     EXPECT_NE(sandbox.errors.find("Update: script ran too long (endless loop?) at "), std::string::npos);
 
+    // A per-frame call that ran out of time is not made again for that
+    // script this run; another script's call still runs, and a restart
+    // calls them all again.
+    sandbox.Capture([&] {
+        scripts.WeaponDoUpdate(&weapon, 16);
+        scripts.EnemyDoUpdate(1, Vec2(5, 6), 16, s1, s2, s3, 10);
+        scripts.EnemyOnHit(1, Vec2(5, 6), 30, 4, s1, s2, s3, 10);
+        scripts.EnemyOnDeath(1, Vec2(5, 6), s1, s2, s3, 10);
+        scripts.Update(16);
+    });
+    EXPECT_EQ(scripts.GetErrorCount(), 8);
+    EXPECT_NE(sandbox.errors.find("; not called again this run"), std::string::npos);
+    sandbox.Capture([&] { scripts.EnemyDoUpdate(2, Vec2(5, 6), 16, s1, s2, s3, 10); });
+    EXPECT_EQ(scripts.GetErrorCount(), 9);
+    sandbox.Capture([&] {
+        scripts.Reopen();
+        scripts.EnemyDoUpdate(1, Vec2(5, 6), 16, s1, s2, s3, 10);
+    });
+    EXPECT_EQ(scripts.GetErrorCount(), 2) << "the main chunk and the call, afresh";
+
     // Closing the window stops a long call at once, and nothing runs after it.
     scripts.SetInterruptCheck([] { return true; });
-    sandbox.Capture([&] { scripts.Update(16); scripts.Update(16); });
+    sandbox.Capture([&] { scripts.EnemyDoUpdate(3, Vec2(5, 6), 16, s1, s2, s3, 10); scripts.Update(16); });
     EXPECT_TRUE(scripts.IsInterrupted());
-    EXPECT_EQ(scripts.GetErrorCount(), 9);
+    EXPECT_EQ(scripts.GetErrorCount(), 3);
 }
 
 }  // namespace
