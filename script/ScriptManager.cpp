@@ -499,8 +499,9 @@ bool ScriptManager::Begin(int argumentCount)
 bool ScriptManager::Call(const char* name, int argumentCount, int resultCount, int top, std::optional<int> handle)
 {
     lua_State* L = luaState;
-    // Once the game is closing, no script runs again.
-    if (limits->interrupted || (handle && stalledCalls.count({name, *handle}))) {
+    // Once the game is closing, no script runs again. The set is nearly
+    // always empty: asked first, a frame's thousands of calls build no key.
+    if (limits->interrupted || (handle && !stalledCalls.empty() && stalledCalls.count({name, *handle}))) {
         lua_settop(L, top);
         return false;
     }
