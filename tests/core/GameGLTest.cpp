@@ -103,8 +103,11 @@ TEST(GameGL, ThreeRestartsInARowBuildEverythingAgainAndLeaveNothingOfTheOldRun)
         pad.buttons[GLFW_GAMEPAD_BUTTON_START] = false;
         return dt;
     };
-    EXPECT_EQ(0.0f, start());
+    pad.buttons[GLFW_GAMEPAD_BUTTON_START] = true;
+    EXPECT_EQ(0.0f, Frame(game));
     EXPECT_EQ(0.0f, Frame(game)) << "held, it counts once";
+    pad.buttons[GLFW_GAMEPAD_BUTTON_START] = false;
+    EXPECT_EQ(0.0f, Frame(game)) << "let go, still paused";
     EXPECT_GT(start(), 0.0f);
 
     // F5, and the gamepad's Start after the end (Enter after the end asks for the

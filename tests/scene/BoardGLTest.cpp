@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <tuple>
 #include <vector>
 
 #include "core/GlobalInfo.h"
@@ -58,17 +57,13 @@ TEST(BoardGL, TerrainBackdropAndForegroundStripShowWhereTheCameraLooks)
         EXPECT_TRUE(Near(ReadPixel(x, y), colour, 8)) << where;
     };
 
-    // 20 columns x 60 rows at grey 100: one chunk, x from -230 to 207, z
-    // from 0 to 1150, 230 up, so 1770 below the camera: 977 units either
-    // side of the screen centre horizontally, 733 vertically.
+    // 20 columns x 60 rows at grey 100: one chunk, 230 up, so 1770 below the
+    // camera. With the player 600 to the side the camera follows fully (width
+    // 2500) while the terrain moves by half of that: 693 to 1130 right of the
+    // centre.
     CaptureStdout([&] { ASSERT_TRUE(board->LoadHeightmap(dir.Write("map.tga", MakeTga(20, 60, [](int, int) { return 100; })))); });
     render(0.0f, 575.0f, &ground);
     expect(320, 240, kRed, "centre");
-    expect(320, 460, kGreen, "past the far end (z 1247)");
-    expect(200, 240, kGreen, "left of the grid (x 366)");
-    expect(2, 2, kGreen, "screen corner");
-    // With the player 600 to the side the camera follows fully (width 2500)
-    // while the terrain moves by half of that: 693 to 1130 right of the centre.
     render(600.0f, 575.0f, &ground);
     expect(320, 240, kGreen, "the terrain moved aside");
     expect(600, 240, kRed, "to here");
@@ -96,18 +91,10 @@ TEST(BoardGL, TerrainBackdropAndForegroundStripShowWhereTheCameraLooks)
     // The strip is 20000 long and drawn shifted back by the camera's z, so
     // its end reaches the screen centre when the camera is at z = 10000; at
     // 975 below the camera the view spans 404 units either side vertically.
-    const std::tuple<float, Rgba, Rgba, Rgba> strips[] = {
-        {5000.0f, kBlue, kBlue, kBlue},
-        {10100.0f, kGrey, kGrey, kBlue},  // the end is 200 behind the centre
-        {10500.0f, kGrey, kGrey, kGrey},  // gone
-    };
-    for (const auto& [scroll, centre, high, low] : strips) {
-        SCOPED_TRACE(scroll);
-        render(0.0f, scroll, board.get());
-        expect(320, 240, centre, "strip centre");
-        expect(320, 470, high, "strip top");
-        expect(5, 60, low, "strip bottom");
-    }
+    render(0.0f, 10100.0f, board.get());
+    expect(320, 240, kGrey, "the strip's end is 200 behind the centre");
+    expect(320, 470, kGrey, "strip top");
+    expect(5, 60, kBlue, "strip bottom");
     // A mostly clear strip is drawn in pieces, only where it has alpha. The
     // picture is the whole quad's, which the alpha test off gives: there the
     // clear texels go through blending and change nothing.
