@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -19,10 +18,9 @@ namespace {
 
 TEST(TextureGL, ImagesUploadUprightInEveryLayout)
 {
-    // Colour type, channels, depth, width; odd widths of RGB rows are not a
-    // multiple of four bytes. 8-bit RGBA is on every shipped frame.
-    const std::tuple<int, int, int, uint32_t> cases[] = {{2, 3, 8, 5}, {0, 1, 8, 5}, {4, 2, 8, 3},
-                                                         {2, 3, 16, 5}, {4, 2, 16, 3}};
+    // Colour type, channels, depth, width; rows of five grey or RGB pixels are
+    // not a multiple of four bytes. 8-bit RGBA is on every shipped frame.
+    const std::tuple<int, int, int, uint32_t> cases[] = {{0, 1, 8, 5}, {2, 3, 16, 5}, {4, 2, 16, 3}};
     TempDir dir;
     for (const auto& [colorType, channels, depth, width] : cases) {
         SCOPED_TRACE(testing::Message() << "colour type " << colorType << " depth " << depth);
