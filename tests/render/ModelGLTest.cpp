@@ -81,7 +81,6 @@ TEST(ModelGL, LoneAndBatchedDrawsAgreeOnTexturesAndShadersAndBrokenShadersAreRep
         for (const auto& [model, at] : copies)
             batch.Draw(*model, at);
     }
-    ExpectDrawStateRestored();
     EXPECT_TRUE(ReadWindow() == separate);
     const std::tuple<const char*, int, int, Rgba> probes[] = {
         {"the last b: green (unit 0) modulated by red (unit 2)", 480, 276, {0, 0, 0, 255}},
