@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <thread>
 
@@ -112,4 +113,15 @@ TEST(SystemGL, FullScreenShowsTheLetterboxedPictureAndSwitchesBack)
     EXPECT_EQ((std::pair{640, 480}), (std::pair{w, h}));
     EXPECT_FALSE(glfwGetWindowAttrib(system.GetWindow(), GLFW_RESIZABLE));
     ResetGLState();
+}
+
+// Each frame's time is measured from the previous frame, not from start-up.
+TEST(SystemGL, FrameTimeIsTheTimeSinceTheLastCall)
+{
+    System& system = System::Instance();
+    system.FrameTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const float slept = system.FrameTime();
+    const float next = system.FrameTime();
+    EXPECT_TRUE(slept >= 29 && slept < 1000 && next < slept / 2) << slept << ' ' << next;
 }
