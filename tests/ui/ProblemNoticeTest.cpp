@@ -14,14 +14,11 @@ namespace {
 
 TEST(ProblemNotice, ShowsTheCountAndTheLatestOnOneLineForTenSecondsAfterEachNewProblem)
 {
+    // (Hidden without a problem, shown at the first: ScreensGL.)
     Problems::Reset();
     ProblemNotice notice;
-    notice.Update(16);
-    EXPECT_FALSE(notice.IsShown());
-
     CaptureStdout([] { Problems::Load(4, "a.txt", 3, "bad"); });
     notice.Update(16);
-    EXPECT_TRUE(notice.IsShown());
     EXPECT_EQ(notice.GetText(), "1 problem: a.txt:3: bad");
     for (int i = 0; i < 9; ++i)
         notice.Update(1000);
