@@ -1,7 +1,8 @@
 // The shipped game as a player sees it: the level played with the fixed step
-// and nobody at the keys, the picture of chosen frames (terrain, models,
-// shots, explosions and their shockwaves, bloom, text and HUD), then a paused
-// frame and the end of a run, each against the picture recorded in
+// and a few moves of the ship, the picture of chosen frames (terrain, the
+// camera and the ground's glow following the ship aside, models, shots,
+// bloom, text and HUD), then a paused frame full of explosions, shockwaves
+// and wrecks, and the end of a run, each against the picture recorded in
 // tests/data/frames/. One frame checks every pass the game draws at once;
 // the narrower tests name which part broke. VANTREL_RECORD=1 writes the
 // pictures anew: look at them before committing.
@@ -21,8 +22,12 @@
 #include "core/Game.h"
 #include "core/Keyboard.h"
 #include "core/System.h"
+#include "game/Actors.h"
+#include "game/Enemy.h"
 #include "render/GL.h"
+#include <GLFW/glfw3.h>
 #include "render/png/Png.h"
+#include "scene/World.h"
 #include "script/ScriptManager.h"
 #include "tests/support/GLTestUtil.h"
 #include "tests/support/PngWriter.h"
@@ -33,10 +38,16 @@ namespace {
 namespace fs = std::filesystem;
 const fs::path kFrames = fs::path(VANTREL_SOURCE_DIR) / "tests/data/frames";
 
-// Frames of the level at 60 steps a second: the river at 5 s, wrecks and the
-// ship's glow at 10 s, turrets and orbs at 15 s, the shield taking a hit at
-// 20 s, a bomber and fighters firing at 30 s; the end screen shows a shockwave.
+// Frames of the level at 60 steps a second: the river at 5 s, the ship up and
+// to the left at 10 and 15 s (turrets and orbs), the shield taking a hit at
+// 20 s, a bomber and fighters firing at 30 s.
 const std::vector<int> kLevelFrames = {300, 600, 900, 1200, 1800};
+// Keys held over frames [from, to): the ship leaves the middle of the view,
+// so the camera's sideways follow and the glow under the ship show.
+const struct {
+    int from, to, key;
+} kSteering[] = {{420, 470, GLFW_KEY_LEFT}, {440, 470, GLFW_KEY_UP}, {1000, 1060, GLFW_KEY_RIGHT},
+                 {1030, 1060, GLFW_KEY_DOWN}};
 
 // The window's RGB, top row first, as a player would see it.
 std::vector<uint8_t> Picture()
@@ -106,7 +117,13 @@ TEST(ShippedFramesGL, TheLevelThePauseAndTheEndLookAsRecorded)
 {
     const fs::path previous = fs::current_path();
     fs::current_path(VANTREL_SOURCE_DIR);  // the game reads data/ from here
-    Keyboard::SetSource([](int) { return false; });
+    int frame = 0;
+    Keyboard::SetSource([&frame](int key) {
+        for (const auto& held : kSteering)
+            if (key == held.key && frame >= held.from && frame < held.to)
+                return true;
+        return false;
+    });
     Keyboard::TakePresses();
     Game game;
     bool started = false;
@@ -130,7 +147,7 @@ TEST(ShippedFramesGL, TheLevelThePauseAndTheEndLookAsRecorded)
     // The frames in between are only stepped: drawing them all would take a
     // minute. The two before each picture are drawn, for the effects that
     // carry something from one frame to the next.
-    for (int frame = 1; frame <= kLevelFrames.back(); ++frame) {
+    for (frame = 1; frame <= kLevelFrames.back(); ++frame) {
         const int next = *std::lower_bound(kLevelFrames.begin(), kLevelFrames.end(), frame);
         if (frame == next)
             wanted = std::to_string(frame);
@@ -139,6 +156,12 @@ TEST(ShippedFramesGL, TheLevelThePauseAndTheEndLookAsRecorded)
         else
             game.GetSimulation().Frame(1000.0f / 60.0f, false);
     }
+    // Every enemy on the board killed a quarter of a second before the game
+    // pauses: the held picture shows their explosions, shockwaves and wrecks.
+    for (const auto& enemy : game.GetWorld()->GetActors()->GetEnemies())
+        enemy->Damage(1e6f);
+    for (int i = 0; i < 15; ++i)
+        draw();
     Keyboard::Press('P');
     wanted = "paused";
     draw();

@@ -58,15 +58,11 @@ TEST(BoardGL, TerrainBackdropAndForegroundStripShowWhereTheCameraLooks)
     };
 
     // 20 columns x 60 rows at grey 100: one chunk, 230 up, so 1770 below the
-    // camera. With the player 600 to the side the camera follows fully (width
-    // 2500) while the terrain moves by half of that: 693 to 1130 right of the
-    // centre.
+    // camera. (How far it moves when the camera follows the ship aside:
+    // ShippedFramesGLTest.)
     CaptureStdout([&] { ASSERT_TRUE(board->LoadHeightmap(dir.Write("map.tga", MakeTga(20, 60, [](int, int) { return 100; })))); });
     render(0.0f, 575.0f, &ground);
     expect(320, 240, kRed, "centre");
-    render(600.0f, 575.0f, &ground);
-    expect(320, 240, kGreen, "the terrain moved aside");
-    expect(600, 240, kRed, "to here");
     // Drawn, the chunk holds buffer objects; out of reach it gives them back.
     EXPECT_TRUE(board->GetChunks()[0]->HasBuffers());
     render(0.0f, 5000.0f, &ground);
