@@ -170,7 +170,8 @@ TEST(ShippedFramesGL, TheLevelThePauseAndTheEndLookAsRecorded)
     lua_State* L = ScriptManager::Instance().GetState();
     ASSERT_EQ(0, luaL_dostring(L, "Vantrel.EndGame('Ship destroyed')"));
     for (int i = 0; i < 300 && game.GetRun().GetPhase() != RunState::Phase::Ended; ++i)
-        draw();
+        game.GetSimulation().Frame(1000.0f / 60.0f, false);
+    draw();
     wanted = "ended";
     draw();
     System::Instance().GetDebug()->SetPassHook(nullptr);
